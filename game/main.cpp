@@ -1,0 +1,4 @@
+// The zelmo executable.
+#include "shell/app.h"
+
+int main() { return (int)appMain(); }

@@ -1,0 +1,163 @@
+// The one door to the operating system: window messages, windows, the GL context, display mode, pointer, clock, console.
+//
+// The vocabulary is that of a Windows program (message numbers, wParam/lParam packings,
+// virtual-key codes) so the shell above reads like the message-driven program it is; the
+// backend behind it is SDL2. Everything here runs on the one program thread.
+//
+// Ownership: windows and contexts are owned by the platform and named by opaque handles;
+// a handle is valid from its create call to its destroy call. Nothing here allocates memory
+// that a caller must free.
+#pragma once
+#include <stdint.h>
+
+typedef struct PlatWindow PlatWindow;
+typedef struct PlatContext PlatContext;
+
+// Window messages, with their Windows numbers.
+enum : uint32_t {
+    WM_NULL = 0x0000,
+    WM_CREATE = 0x0001,
+    WM_DESTROY = 0x0002,
+    WM_MOVE = 0x0003,          // lParam: client origin x (low word), y (high word)
+    WM_SIZE = 0x0005,          // wParam: SIZE_*; lParam: client width (low word), height (high word)
+    WM_ACTIVATE = 0x0006,      // wParam: WA_* (low word), minimised flag (high word)
+    WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,          // wParam: exit code
+    WM_KEYDOWN = 0x0100,       // wParam: virtual-key code
+    WM_KEYUP = 0x0101,
+    WM_SYSKEYDOWN = 0x0104,    // a key pressed while Alt is held, and F10
+    WM_SYSKEYUP = 0x0105,
+    WM_SYSCOMMAND = 0x0112,    // wParam: SC_*
+    WM_MOUSEMOVE = 0x0200,     // lParam: client x (low word), y (high word)
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP = 0x0205,
+    WM_MBUTTONDOWN = 0x0207,
+    WM_MBUTTONUP = 0x0208,
+};
+
+enum : uint32_t { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
+enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
+enum : uint32_t { SC_CLOSE = 0xF060, SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
+
+// Virtual-key codes. Letters and digits are their upper-case ASCII codes ('A', '0').
+enum : uint32_t {
+    VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
+    VK_ESCAPE = 27, VK_SPACE = 32, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
+    VK_F1 = 112, VK_F10 = 121, VK_F12 = 123,
+};
+
+static inline uint32_t makeLParam(uint32_t low, uint32_t high) { return (low & 0xFFFFu) | (high << 16); }
+static inline uint32_t lowWord(uint32_t value) { return value & 0xFFFFu; }
+static inline uint32_t highWord(uint32_t value) { return value >> 16; }
+
+struct PlatMessage {
+    PlatWindow* window;  // null for thread messages (WM_QUIT)
+    uint32_t message;
+    uint32_t wParam;
+    uint32_t lParam;
+};
+
+// A window procedure: called for every message of its window; returns the message's result.
+typedef int32_t (*WindowProc)(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);
+
+// --- Messages ---------------------------------------------------------------------------
+
+// Takes one pending message without waiting. Returns false when none is pending.
+// Posted messages (WM_QUIT) come after the window messages already waiting.
+bool platPeekMessage(PlatMessage* out);
+// Calls the window procedure of out->window; 0 for a message without a live window.
+int32_t platDispatchMessage(const PlatMessage* message);
+// Calls the window's procedure now, as the platform does from inside create, show and destroy.
+int32_t platSendMessage(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);
+// Queues WM_QUIT with the exit code in wParam.
+void platPostQuitMessage(uint32_t exitCode);
+// What the platform does with a message a program does not handle: WM_CLOSE destroys the window,
+// WM_SYSCOMMAND SC_CLOSE sends WM_CLOSE, SC_SCREENSAVE lets the screen saver run again. Returns 0.
+int32_t platDefWindowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);
+
+// Test seam: the source of window messages. The default reads the SDL event queue and
+// translates each event into zero or more messages. A test installs its own to script exact
+// input; it fills *out and returns true, or returns false when nothing is pending.
+typedef bool (*MessageSource)(PlatMessage* out);
+extern MessageSource platMessageSource;
+bool platReadSystemMessage(PlatMessage* out);  // the default source
+
+// --- Windows ----------------------------------------------------------------------------
+
+struct PlatWindowSpec {
+    int32_t x, y;                        // outer top-left, screen pixels
+    int32_t clientWidth, clientHeight;   // client area, pixels
+    bool fullscreen;                     // borderless, in the display mode set by platChangeDisplayMode
+    const char* className;               // the window class (X11 WM_CLASS); may be null
+    const char* title;                   // may be null
+    WindowProc windowProc;
+    uint32_t colorBits;                  // pixel format: RGBA, 8 bits a channel when 32
+    uint32_t depthBits;
+    bool doubleBuffer;
+};
+
+// Creates a hidden window. Sends WM_CREATE, WM_SIZE and WM_MOVE to its procedure before returning.
+// Returns null when no window can be made (no display, or only an offscreen video driver that
+// was not asked for through SDL_VIDEODRIVER); platLastError() says why.
+PlatWindow* platCreateWindow(const PlatWindowSpec* spec);
+// Shows, raises and focuses the window; sends WM_ACTIVATE (WA_ACTIVE, not minimised).
+void platShowWindow(PlatWindow* window);
+// Sends WM_ACTIVATE (WA_INACTIVE) and WM_DESTROY, then destroys the window. Null is ignored.
+void platDestroyWindow(PlatWindow* window);
+// Outer top-left in screen pixels. False (outputs untouched) when the window is null.
+bool platGetWindowPosition(PlatWindow* window, int32_t* x, int32_t* y);
+// Client size in pixels; 0 x 0 while minimised. False (outputs untouched) when the window is null.
+bool platGetClientSize(PlatWindow* window, int32_t* width, int32_t* height);
+// Sets the window's icon from width x height RGBA pixels, rows top first. The pixels are copied.
+void platSetWindowIcon(PlatWindow* window, const uint8_t* rgba, int32_t width, int32_t height);
+// Test and tool helpers: the user minimising, restoring, moving or resizing the window.
+void platMinimizeWindow(PlatWindow* window);
+void platRestoreWindow(PlatWindow* window);
+void platMoveWindow(PlatWindow* window, int32_t x, int32_t y);
+void platResizeWindow(PlatWindow* window, int32_t clientWidth, int32_t clientHeight);
+
+// --- Display mode and pointer -----------------------------------------------------------
+
+// Asks for a temporary display mode; fullscreen windows made afterwards use it. Returns false when
+// the video system cannot be started.
+bool platChangeDisplayMode(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
+// Returns to the user's own mode.
+void platRestoreDisplayMode();
+// The pointer's display counter: show raises it, hide lowers it; the pointer is hidden while the
+// counter is below 0. Returns the new counter.
+int32_t platShowCursor(bool show);
+// Whether the screen saver may start (false while a window of ours exists and has not let it).
+bool platScreenSaverAllowed();
+
+// --- GL context -------------------------------------------------------------------------
+
+// Creates an OpenGL compatibility context for the window (its pixel format came with the window).
+// Returns null on failure.
+PlatContext* platCreateContext(PlatWindow* window);
+// Makes the context current on the window; (null, null) releases the current context.
+// A context may be made current on a window created after the one it was made with.
+bool platMakeCurrent(PlatWindow* window, PlatContext* context);
+void platDeleteContext(PlatContext* context);
+void platSwapBuffers(PlatWindow* window);
+
+// --- Clock ------------------------------------------------------------------------------
+
+// Test seam: the millisecond clock. The default counts from system start (CLOCK_MONOTONIC).
+typedef uint32_t (*ClockSource)();
+extern ClockSource platClockSource;
+uint32_t platReadSystemClock();
+// Unsigned 32-bit milliseconds from the installed clock, wrapping modulo 2^32.
+uint32_t systemTime();
+
+// --- Console and process ----------------------------------------------------------------
+
+// Writes bytes to standard output. Returns the count written, or -1 when nothing was written.
+int32_t platWriteStdout(const void* bytes, uint32_t count);
+// Writes one line of text to standard error (a newline is added).
+void platReportError(const char* text);
+// Why the last window or context creation failed; never null.
+const char* platLastError();
+// Ends the video system; windows and contexts must already be gone.
+void platShutdown();

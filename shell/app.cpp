@@ -1,0 +1,81 @@
+// The program's entry routine: start-up, the main loop, the system keys and shutdown.
+//
+// This is the top of the framework: it ties the window, the font, the sequencer and the game's
+// scene table (linked in from the game) together.
+#include "shell/app.h"
+
+#include <string.h>
+
+#include "sequencer/sequencer.h"
+#include "shell/input.h"
+#include "shell/window.h"
+
+DisplayConfig displayConfig = {800, 600, 32, 1, "ZELMO"};
+AppFlags appFlags = {0, 0};
+bool (*frameCallback)() = nullptr;
+uint32_t quitExitCode = 0;
+
+bool checkSystemKeys() {
+    if (inputState.keys[VK_ESCAPE]) return false;
+    if (!inputState.keys[VK_F1]) return true;
+    inputState.keys[VK_F1] = 0;
+    destroyMainWindow();
+    displayConfig.fullscreen = displayConfig.fullscreen ? 0 : 1;
+    return createMainWindow();
+}
+
+bool mainLoopPass() {
+    if (appFlags.quitRequested) return false;
+    PlatMessage message;
+    if (platPeekMessage(&message)) {
+        if (message.message == WM_QUIT) {
+            appFlags.quitRequested = 1;
+            quitExitCode = message.wParam;
+            return false;
+        }
+        platDispatchMessage(&message);
+        return true;
+    }
+    if (appFlags.active && !tickSequencer(sequencer)) {
+        appFlags.quitRequested = 1;
+        return false;
+    }
+    if (!frameCallback()) appFlags.quitRequested = 1;
+    return true;
+}
+
+static bool startUp() {
+    windowedRect.width = fullscreenRect.width = (int32_t)displayConfig.width;
+    windowedRect.height = fullscreenRect.height = (int32_t)displayConfig.height;
+    appFlags.active = 1;
+    appFlags.quitRequested = 0;
+    quitExitCode = 0;
+    memset(inputState.keys, 0, sizeof inputState.keys);
+    frameCallback = checkSystemKeys;
+    if (!createMainWindow()) return false;
+    sequencer.scenes = gameScenes;
+    startSequencer(sequencer);
+    return true;
+}
+
+// Tears everything down. A missing window here means an F1 switch could not make the new one.
+static uint32_t shutDown() {
+    bool switchFailed = mainWindow == nullptr;
+    if (switchFailed) platReportError(platLastError());
+    destroyMainWindow();
+    releaseRenderContext();
+    platShutdown();
+    return switchFailed ? 1 : quitExitCode;
+}
+
+uint32_t appMain() {
+    if (!startUp()) {
+        platReportError(platLastError());
+        releaseRenderContext();
+        platShutdown();
+        return 1;
+    }
+    while (mainLoopPass()) {
+    }
+    return shutDown();
+}

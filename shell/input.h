@@ -1,0 +1,19 @@
+// The window procedure and the keyboard and mouse state it records.
+#pragma once
+#include <stdint.h>
+
+#include "platform/platform.h"
+
+struct InputState {
+    uint8_t keys[256];     // by virtual-key code: 1 from key-down to key-up
+    uint32_t mouseX;       // client pixels at the last mouse move (0..65535)
+    uint32_t mouseY;
+    uint8_t leftButton;    // 1 from button-down to button-up; a reader may clear it to consume a click
+    uint8_t rightButton;
+};
+
+extern InputState inputState;
+
+// Turns window messages into inputState, appFlags.active, currentRect and the viewport; a close
+// request posts the quit (code 0); screen saver and monitor power-off requests are swallowed.
+int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);

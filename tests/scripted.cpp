@@ -1,0 +1,47 @@
+// The scripted clock and message source used by the tests.
+#include "scripted.h"
+
+#include "shell/window.h"
+
+static uint32_t scriptedNow;
+enum { scriptCapacity = 1024 };
+static PlatMessage script[scriptCapacity];
+static uint32_t scriptHead, scriptCount;
+
+static uint32_t readScriptedClock() { return scriptedNow; }
+
+static bool readScriptedMessage(PlatMessage* out) {
+    if (scriptCount == 0) return false;
+    *out = script[scriptHead];
+    out->window = mainWindow;
+    scriptHead = (scriptHead + 1) % scriptCapacity;
+    scriptCount -= 1;
+    return true;
+}
+
+void useScriptedClock(uint32_t now) {
+    scriptedNow = now;
+    platClockSource = readScriptedClock;
+}
+
+void setClock(uint32_t now) { scriptedNow = now; }
+void advanceClock(uint32_t ms) { scriptedNow += ms; }
+
+void useScriptedMessages() {
+    scriptHead = scriptCount = 0;
+    platMessageSource = readScriptedMessage;
+}
+
+void useSystemSeams() {
+    scriptHead = scriptCount = 0;
+    platMessageSource = platReadSystemMessage;
+    platClockSource = platReadSystemClock;
+}
+
+void scriptMessage(uint32_t message, uint32_t wParam, uint32_t lParam) {
+    if (scriptCount == scriptCapacity) return;
+    script[(scriptHead + scriptCount) % scriptCapacity] = {nullptr, message, wParam, lParam};
+    scriptCount += 1;
+}
+
+uint32_t scriptedMessagesLeft() { return scriptCount; }

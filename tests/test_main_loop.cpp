@@ -1,0 +1,179 @@
+// The main loop and appMain, driven by scripted messages and a scripted clock on a real window.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gl_fixture.h"
+#include "scripted.h"
+#include "sequencer/sequencer.h"
+#include "shell/app.h"
+#include "shell/input.h"
+#include "shell/window.h"
+
+namespace {
+
+struct FrameRecord {
+    uint32_t messagesLeft;  // scripted messages still waiting when the frame ran
+    uint32_t frameDelta;
+    bool escapeDown;
+};
+
+std::vector<FrameRecord> frames;
+bool (*frameHook)() = nullptr;  // extra behaviour of a test's frame; its result ends the scene
+
+bool recordingFrame() {
+    frames.push_back({scriptedMessagesLeft(), sequencer.frameDelta, inputState.keys[VK_ESCAPE] != 0});
+    if (frames.size() > 5000) platPostQuitMessage(99);  // a runaway test still ends
+    return frameHook ? frameHook() : false;
+}
+
+}  // namespace
+
+// The table appMain runs in this test program.
+Scene gameScenes[] = {
+    {-1, -1, -1, nullptr, alwaysTrue, recordingFrame, 0, 0},
+    {0, -1, -1, nullptr, nullptr, nullptr, 0, 0},
+};
+
+namespace {
+
+void resetRun() {
+    frames.clear();
+    frameHook = nullptr;
+    sequencer = {0, 0, 0, 0, 0, 0, nullptr};
+    for (Scene& scene : gameScenes) scene.active = scene.done = 0;
+    appFlags = {0, 0};
+}
+
+class AppMainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetRun();
+        useScriptedClock(1000);
+        useScriptedMessages();
+        displayConfig.fullscreen = 1;
+    }
+    void TearDown() override { useSystemSeams(); }
+};
+
+TEST_F(AppMainTest, ClosingTheWindowEndsTheRunWithCodeZero) {
+    inputState.mouseX = 7;
+    inputState.keys['Q'] = 1;
+    frameHook = [] {
+        if (frames.size() == 3) scriptMessage(WM_CLOSE);
+        return false;
+    };
+    EXPECT_EQ(appMain(), 0u);
+    EXPECT_EQ(frames.size(), 3u);
+    EXPECT_EQ(inputState.keys['Q'], 0);  // start-up clears the keys
+    EXPECT_EQ(inputState.mouseX, 7u);    // but not the mouse
+    EXPECT_EQ(mainWindow, nullptr);
+    EXPECT_EQ(renderContext, nullptr);
+}
+
+TEST_F(AppMainTest, EscapeEndsTheRunWithCodeZeroAfterOneMoreFrame) {
+    frameHook = [] {
+        if (frames.size() == 2) scriptMessage(WM_KEYDOWN, VK_ESCAPE);
+        return false;
+    };
+    EXPECT_EQ(appMain(), 0u);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_TRUE(frames[2].escapeDown);  // the frame after the key-down still ran
+}
+
+TEST_F(AppMainTest, EndOfTheTableEndsTheRunWithCodeZero) {
+    frameHook = [] {
+        scriptMessage(WM_MOUSEMOVE, 0, makeLParam(3, 4));  // a last message: its wParam is not the code
+        scriptMessage(WM_KEYDOWN, 'X');
+        return true;
+    };
+    EXPECT_EQ(appMain(), 0u);
+    EXPECT_EQ(frames.size(), 1u);
+    inputState.keys['X'] = 0;
+}
+
+TEST_F(AppMainTest, AnExplicitQuitCodeIsTheExitCode) {
+    frameHook = [] {
+        platPostQuitMessage(5);
+        return false;
+    };
+    EXPECT_EQ(appMain(), 5u);
+}
+
+class MainLoopTest : public GlTest {
+protected:
+    static int callbacks;
+    static bool countCallback() {
+        ++callbacks;
+        return true;
+    }
+    void SetUp() override {
+        GlTest::SetUp();
+        resetRun();
+        appFlags.active = 1;
+        callbacks = 0;
+        frameCallback = countCallback;
+        sequencer.scenes = gameScenes;
+        startSequencer(sequencer);
+    }
+};
+int MainLoopTest::callbacks = 0;
+
+TEST_F(MainLoopTest, OneMessagePerPassAndFramesOnlyOnAnEmptyQueue) {
+    for (int i = 0; i < 3; ++i) scriptMessage(WM_MOUSEMOVE, 0, makeLParam(i, i));
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_TRUE(mainLoopPass());
+        EXPECT_EQ(scriptedMessagesLeft(), 2u - pass);
+        EXPECT_EQ(frames.size(), 0u);
+        EXPECT_EQ(callbacks, 0);
+    }
+    EXPECT_EQ(inputState.mouseX, 2u);
+    EXPECT_TRUE(mainLoopPass());
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].messagesLeft, 0u);
+    EXPECT_EQ(callbacks, 1);
+}
+
+TEST_F(MainLoopTest, MinimisedWindowRunsNoFrameButTheCallbackAndTheClockGoOn) {
+    advanceClock(16);
+    EXPECT_TRUE(mainLoopPass());
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(sequencer.frameCount, 1u);
+
+    scriptMessage(WM_ACTIVATE, makeLParam(WA_INACTIVE, 1));
+    EXPECT_TRUE(mainLoopPass());
+    EXPECT_EQ(appFlags.active, 0);
+    for (int i = 0; i < 5; ++i) {
+        advanceClock(1000);
+        EXPECT_TRUE(mainLoopPass());
+    }
+    EXPECT_EQ(frames.size(), 1u);
+    EXPECT_EQ(sequencer.frameCount, 1u);  // nothing presented
+    EXPECT_EQ(callbacks, 6);              // every idle pass, active or not
+
+    scriptMessage(WM_ACTIVATE, makeLParam(WA_ACTIVE, 0));
+    EXPECT_TRUE(mainLoopPass());
+    advanceClock(10);
+    EXPECT_TRUE(mainLoopPass());
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[1].frameDelta, 5010u);  // the whole gap in one delta
+}
+
+TEST_F(MainLoopTest, QuitMessageEndsTheLoopAndItsCodeIsKept) {
+    platPostQuitMessage(3);
+    EXPECT_FALSE(mainLoopPass());
+    EXPECT_EQ(appFlags.quitRequested, 1);
+    EXPECT_EQ(quitExitCode, 3u);
+    EXPECT_EQ(callbacks, 0);
+    EXPECT_FALSE(mainLoopPass());  // the flag is never cleared
+}
+
+TEST_F(MainLoopTest, FalseFromTheCallbackEndsTheLoopAtTheNextPass) {
+    frameCallback = [] { return false; };
+    EXPECT_TRUE(mainLoopPass());
+    EXPECT_EQ(frames.size(), 1u);
+    EXPECT_FALSE(mainLoopPass());
+    EXPECT_EQ(frames.size(), 1u);
+}
+
+}  // namespace

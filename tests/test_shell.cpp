@@ -1,0 +1,318 @@
+// The window procedure, the window and context across mode switches, the presets and the default state.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "gl_fixture.h"
+#include "scripted.h"
+#include "shell/app.h"
+#include "shell/input.h"
+#include "shell/presets.h"
+#include "shell/window.h"
+
+namespace {
+
+int32_t send(uint32_t message, uint32_t wParam = 0, uint32_t lParam = 0) {
+    return windowProc(mainWindow, message, wParam, lParam);
+}
+
+void viewport(GLint out[4]) { glGetIntegerv(GL_VIEWPORT, out); }
+
+bool takeQuit(uint32_t* code) {
+    PlatMessage message;
+    while (platPeekMessage(&message))
+        if (message.message == WM_QUIT) {
+            *code = message.wParam;
+            return true;
+        }
+    return false;
+}
+
+using WindowProcTest = GlTest;
+
+TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
+    inputState = {};
+    EXPECT_EQ(send(WM_KEYDOWN, VK_F1), 0);
+    EXPECT_EQ(inputState.keys[VK_F1], 1);
+    EXPECT_EQ(send(WM_KEYUP, VK_F1), 0);
+    EXPECT_EQ(inputState.keys[VK_F1], 0);
+    send(WM_SYSKEYDOWN, 'A');  // keys pressed with Alt never reach the table
+    EXPECT_EQ(inputState.keys['A'], 0);
+
+    send(WM_LBUTTONDOWN, 0, makeLParam(50, 60));  // a click is located at the last move
+    EXPECT_EQ(inputState.leftButton, 1);
+    EXPECT_EQ(inputState.mouseX, 0u);
+    EXPECT_EQ(inputState.mouseY, 0u);
+    send(WM_MOUSEMOVE, 0, makeLParam(65535, 599));
+    EXPECT_EQ(inputState.mouseX, 65535u);
+    EXPECT_EQ(inputState.mouseY, 599u);
+    send(WM_RBUTTONDOWN);
+    EXPECT_EQ(inputState.rightButton, 1);
+    send(WM_LBUTTONUP);
+    send(WM_RBUTTONUP);
+    EXPECT_EQ(inputState.leftButton, 0);
+    EXPECT_EQ(inputState.rightButton, 0);
+    send(WM_MBUTTONDOWN);  // the middle button is not recorded
+    EXPECT_EQ(inputState.leftButton + inputState.rightButton, 0);
+}
+
+TEST_F(WindowProcTest, ActivationFollowsOnlyTheMinimisedFlag) {
+    send(WM_ACTIVATE, makeLParam(WA_ACTIVE, 1));
+    EXPECT_EQ(appFlags.active, 0);
+    send(WM_ACTIVATE, makeLParam(WA_INACTIVE, 0));  // focus lost without minimising
+    EXPECT_EQ(appFlags.active, 1);
+    send(WM_ACTIVATE, makeLParam(WA_CLICKACTIVE, 0));
+    EXPECT_EQ(appFlags.active, 1);
+}
+
+TEST_F(WindowProcTest, SizeStoresTheClientSizeAndSetsTheViewportAtLeastOnePixelHigh) {
+    currentRect = {0, 0, 1, 1};
+    send(WM_SIZE, SIZE_MINIMIZED, makeLParam(640, 0));
+    EXPECT_EQ(currentRect.width, 800);  // read from the window, not from lParam
+    EXPECT_EQ(currentRect.height, 600);
+    GLint v[4];
+    viewport(v);
+    EXPECT_EQ(v[2], 640);
+    EXPECT_EQ(v[3], 1);
+}
+
+TEST_F(WindowProcTest, CloseAndSystemCloseEndTheRunWithCodeZero) {
+    uint32_t code = 99;
+    EXPECT_EQ(send(WM_CLOSE), 0);
+    ASSERT_TRUE(takeQuit(&code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_NE(mainWindow, nullptr);  // the window stays until shutdown
+
+    code = 99;
+    send(WM_SYSCOMMAND, SC_CLOSE);
+    ASSERT_TRUE(takeQuit(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(WindowProcTest, ScreenSaverAndMonitorPowerRequestsAreSwallowed) {
+    EXPECT_EQ(send(WM_SYSCOMMAND, SC_SCREENSAVE), 0);
+    EXPECT_EQ(send(WM_SYSCOMMAND, SC_MONITORPOWER), 0);
+    EXPECT_FALSE(platScreenSaverAllowed());
+    // The requests the platform posted when the window opened were swallowed too (the fixture
+    // dispatched them).
+    // The comparison takes the whole wParam: a value with low bits set goes to the default procedure.
+    send(WM_SYSCOMMAND, SC_SCREENSAVE | 1);
+    EXPECT_FALSE(platScreenSaverAllowed());
+    platDefWindowProc(mainWindow, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    EXPECT_TRUE(platScreenSaverAllowed());
+}
+
+TEST_F(WindowProcTest, MoveStoresTheOuterPosition) {
+    platMoveWindow(mainWindow, 33, 44);
+    currentRect.x = currentRect.y = -1;
+    send(WM_MOVE, 0, makeLParam(1, 2));  // lParam is not used
+    EXPECT_EQ(currentRect.x, 33);
+    EXPECT_EQ(currentRect.y, 44);
+}
+
+class ShellWindowTest : public GlTest {};
+
+TEST_F(ShellWindowTest, NewContextGetsTheDefaultStateAndNoPresetYet) {
+    GLfloat lineWidth = 0, fogEnd = 0, fogStart = 0;
+    glGetFloatv(GL_LINE_WIDTH, &lineWidth);
+    glGetFloatv(GL_FOG_END, &fogEnd);
+    glGetFloatv(GL_FOG_START, &fogStart);
+    GLint depthFunc = 0, fogMode = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    glGetIntegerv(GL_FOG_MODE, &fogMode);
+    EXPECT_EQ(lineWidth, 2.0f);
+    EXPECT_FLOAT_EQ(fogEnd, 0.7f);
+    EXPECT_FLOAT_EQ(fogStart, 1.0f);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
+    EXPECT_EQ(fogMode, GL_LINEAR);
+    EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH));
+    EXPECT_FALSE(glIsEnabled(GL_FOG));
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(projection[i], i % 5 == 0 ? 1.0 : 0.0);
+    EXPECT_EQ(currentPreset, nullptr);
+}
+
+void fillVirtualRect(float x0, float y0, float x1, float y1) {
+    glDisable(GL_TEXTURE_2D);
+    glColor4ub(255, 0, 0, 255);
+    glBegin(GL_QUADS);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+TEST_F(ShellWindowTest, TwoDPresetMapsTheVirtualScreenOntoTheViewportAndSurvivesResizes) {
+    apply2dPreset();
+    EXPECT_EQ(currentPreset, apply2dPreset);
+    clearToBlack();
+    fillVirtualRect(0, 0, 400, 300);  // the top-left quarter, y downwards
+    EXPECT_EQ(readPixel(10, 10).r, 255);
+    EXPECT_EQ(readPixel(399, 299).r, 255);
+    EXPECT_EQ(readPixel(401, 10).r, 0);
+    EXPECT_EQ(readPixel(10, 301).r, 0);
+
+    // Spoil the state, then a resize re-runs the preset onto a smaller viewport.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    windowProc(mainWindow, WM_SIZE, SIZE_RESTORED, makeLParam(400, 300));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    GLint unpack = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    EXPECT_EQ(unpack, 1);
+    clearToBlack();
+    fillVirtualRect(0, 0, 400, 300);
+    // The viewport is the bottom-left 400 x 300 of the 800 x 600 buffer: rows 300..599 from the top.
+    EXPECT_EQ(readPixel(100, 350).r, 255);
+    EXPECT_EQ(readPixel(199, 449).r, 255);
+    EXPECT_EQ(readPixel(201, 350).r, 0);
+    EXPECT_EQ(readPixel(100, 451).r, 0);
+}
+
+TEST_F(ShellWindowTest, ThreeDPresetTurnsOnDepthWithIdentityMatrices) {
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(1, 2, 3);
+    apply3dPreset();
+    EXPECT_EQ(currentPreset, apply3dPreset);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));  // left as it was found
+    GLdouble modelview[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    EXPECT_EQ(modelview[12], 0.0);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+TEST_F(ShellWindowTest, CopyScreenCopiesTheClientAreaToTheRasterPosition) {
+    clearToBlack();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 10, 10);  // a red block in the bottom-left corner
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glRasterPos2f(0.0f, -1.0f);  // window (400, 0) under identity matrices
+    copyScreen();
+    EXPECT_EQ(readPixel(405, 595).r, 255);
+    EXPECT_EQ(readPixel(415, 595).r, 0);
+}
+
+GLuint makeGreenTexture() {
+    const GLubyte green[4 * 4] = {0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255};
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, green);
+    return name;
+}
+
+GLuint makeQuadList(GLuint texture) {
+    GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glColor4ub(255, 255, 255, 255);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0); glVertex2f(100, 100);
+    glTexCoord2f(1, 0); glVertex2f(200, 100);
+    glTexCoord2f(1, 1); glVertex2f(200, 200);
+    glTexCoord2f(0, 1); glVertex2f(100, 200);
+    glEnd();
+    glEndList();
+    return list;
+}
+
+void pressF1() {
+    inputState.keys[VK_F1] = 1;
+    ASSERT_TRUE(checkSystemKeys()) << platLastError();
+    EXPECT_EQ(inputState.keys[VK_F1], 0);
+}
+
+TEST_F(ShellWindowTest, TexturesAndDisplayListsStillDrawAfterModeSwitches) {
+    apply2dPreset();
+    GLuint texture = makeGreenTexture();
+    GLuint list = makeQuadList(texture);
+
+    pressF1();  // windowed -> fullscreen
+    EXPECT_EQ(displayConfig.fullscreen, 1);
+    EXPECT_NE(mainWindow, nullptr);
+    EXPECT_EQ(currentPreset, apply2dPreset);  // re-run on the new window
+    clearToBlack();
+    glCallList(list);
+    Rgba inside = readPixel(150 * currentRect.width / 800, 150 * currentRect.height / 600);
+    EXPECT_EQ(inside.g, 255);
+    EXPECT_EQ(inside.r, 0);
+    EXPECT_TRUE(glIsTexture(texture));
+
+    pressF1();  // and back
+    EXPECT_EQ(displayConfig.fullscreen, 0);
+    clearToBlack();
+    glCallList(list);
+    EXPECT_EQ(readPixel(150, 150).g, 255);
+    EXPECT_EQ(readPixel(250, 150).g, 0);
+    glDeleteLists(list, 1);
+    glDeleteTextures(1, &texture);
+}
+
+TEST_F(ShellWindowTest, WindowReopensWhereAndAsLargeAsItWasLeft) {
+    platMoveWindow(mainWindow, 30, 40);
+    platResizeWindow(mainWindow, 640, 480);
+    pressF1();
+    EXPECT_EQ(windowedRect.x, 30);
+    EXPECT_EQ(windowedRect.y, 40);
+    EXPECT_EQ(windowedRect.width, 640);
+    EXPECT_EQ(windowedRect.height, 480);
+    fullscreenRect.width = 1024;  // the mode stays 800 x 600; the window takes the rect's size
+    pressF1();
+    EXPECT_EQ(currentRect.x, 30);
+    EXPECT_EQ(currentRect.y, 40);
+    EXPECT_EQ(currentRect.width, 640);
+    EXPECT_EQ(currentRect.height, 480);
+    int32_t width = 0, height = 0;
+    ASSERT_TRUE(platGetClientSize(mainWindow, &width, &height));
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 480);
+    GLint v[4];
+    viewport(v);
+    EXPECT_EQ(v[2], 640);
+    EXPECT_EQ(v[3], 480);
+    fullscreenRect = {0, 0, 800, 600};
+}
+
+TEST_F(ShellWindowTest, EscapeWinsOverF1AndEachF1PressSwitchesOnce) {
+    inputState.keys[VK_ESCAPE] = 1;
+    inputState.keys[VK_F1] = 1;
+    EXPECT_FALSE(checkSystemKeys());
+    EXPECT_EQ(displayConfig.fullscreen, 0);
+    EXPECT_EQ(inputState.keys[VK_ESCAPE], 1);  // left set
+    EXPECT_EQ(inputState.keys[VK_F1], 1);
+    inputState.keys[VK_ESCAPE] = 0;
+
+    EXPECT_TRUE(checkSystemKeys());
+    EXPECT_EQ(displayConfig.fullscreen, 1);
+    EXPECT_TRUE(checkSystemKeys());  // the entry was cleared: no second switch
+    EXPECT_EQ(displayConfig.fullscreen, 1);
+    windowProc(mainWindow, WM_KEYDOWN, VK_F1, 0);  // key repeat sets it again
+    EXPECT_TRUE(checkSystemKeys());
+    EXPECT_EQ(displayConfig.fullscreen, 0);
+}
+
+TEST_F(ShellWindowTest, AWindowLeftMinimisedReopensAtTheConfiguredSize) {
+    destroyMainWindow();
+    windowedRect = {5, 6, 0, 0};  // what a minimised window leaves behind
+    ASSERT_TRUE(createMainWindow());
+    EXPECT_EQ(currentRect.width, 800);
+    EXPECT_EQ(currentRect.height, 600);
+    EXPECT_EQ(currentRect.x, 5);
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// Support routines: the generator, rounding, math, formatting, console output and the heap.
+#include <gtest/gtest.h>
+#include <math.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "support/support.h"
+
+TEST(Random15, StartsFromTheFixedSeedAndRepeatsOnlyAfterTheFullPeriod) {
+    uint32_t expectedFirst = (uint32_t)(31337303ull * 15625ull + 1ull) & 0x7FFFu;
+    int32_t first = random15();
+    EXPECT_EQ((uint32_t)first, expectedFirst);
+
+    std::vector<bool> seen(32768, false);
+    seen[first] = true;
+    for (int i = 1; i < 32768; ++i) {
+        int32_t value = random15();
+        ASSERT_GE(value, 0);
+        ASSERT_LE(value, 32767);
+        ASSERT_FALSE(seen[value]) << "repeated after " << i << " calls";
+        seen[value] = true;
+    }
+    EXPECT_EQ(random15(), first);  // the 32769th call
+}
+
+TEST(RoundToInt, RoundsToNearestWithTiesToEven) {
+    EXPECT_EQ(roundToInt(0.5), 0);
+    EXPECT_EQ(roundToInt(1.5), 2);
+    EXPECT_EQ(roundToInt(2.5), 2);
+    EXPECT_EQ(roundToInt(3.5), 4);
+    EXPECT_EQ(roundToInt(-0.5), 0);
+    EXPECT_EQ(roundToInt(-2.5), -2);
+    EXPECT_EQ(roundToInt(nextafter(2.5, 0.0)), 2);
+    EXPECT_EQ(roundToInt(2.75), 3);
+    EXPECT_EQ(roundToInt(-7.2), -7);
+    EXPECT_EQ(roundToInt(-0x1p63), INT64_MIN);
+    EXPECT_EQ(roundToInt(0x1p62), (int64_t)1 << 62);
+}
+
+TEST(RoundToInt, NanAndOutOfRangeGiveTheMostNegativeValue) {
+    EXPECT_EQ(roundToInt(NAN), INT64_MIN);
+    EXPECT_EQ(roundToInt(0x1p63), INT64_MIN);
+    EXPECT_EQ(roundToInt(-0x1p64), INT64_MIN);
+    EXPECT_EQ(roundToInt(INFINITY), INT64_MIN);
+}
+
+TEST(Math, EdgeValues) {
+    const double pi = M_PI;
+    EXPECT_DOUBLE_EQ(mathAsin(0.5), pi / 6);
+    EXPECT_NEAR(mathAsin(0.75), asin(0.75), 1e-15);
+    EXPECT_NEAR(mathAsin(-0.999999), asin(-0.999999), 1e-12);
+    EXPECT_DOUBLE_EQ(mathAsin(1.0), pi / 2);
+    EXPECT_TRUE(isnan(mathAsin(1.5)));
+    EXPECT_DOUBLE_EQ(mathAcos(-1.0), pi);
+    EXPECT_DOUBLE_EQ(mathAcos(1.0), 0.0);
+    EXPECT_DOUBLE_EQ(mathAcos(0.0), pi / 2);
+    EXPECT_EQ(mathPow(0.0, 0.0), 0.0);
+    EXPECT_DOUBLE_EQ(mathPow(2.0, 10.0), 1024.0);
+    EXPECT_DOUBLE_EQ(mathPow(4.0, 0.5), 2.0);
+    EXPECT_NEAR(mathPow(10.0, -2.0), 0.01, 1e-15);
+    EXPECT_TRUE(isnan(mathPow(-2.0, 2.0)));
+    EXPECT_DOUBLE_EQ(mathAtan2(1.0, -1.0), 3 * pi / 4);
+    EXPECT_DOUBLE_EQ(mathAtan(1.0), pi / 4);
+    EXPECT_TRUE(isnan(mathSqrt(-1.0)));
+    EXPECT_DOUBLE_EQ(mathSqrt(2.25), 1.5);
+}
+
+static std::string format(const char* fmt, ...) {
+    char buffer[formatLimit];
+    memset(buffer, 'z', sizeof buffer);
+    va_list args;
+    va_start(args, fmt);
+    int length = formatStringV(buffer, fmt, args);
+    va_end(args);
+    EXPECT_EQ((size_t)length, strlen(buffer));
+    return buffer;
+}
+
+static int formatInto(char* buffer, uint32_t capacity, const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    int length = formatStringN(buffer, capacity, fmt, args);
+    va_end(args);
+    return length;
+}
+
+TEST(FormatString, IntegerCharacterAndStringConversions) {
+    EXPECT_EQ(format("Toasted:%d", 0), "Toasted:0");
+    EXPECT_EQ(format("Countdown:%d", -3), "Countdown:-3");
+    EXPECT_EQ(format("[%5d|%-5d|%05d]", 42, 42, -42), "[   42|42   |-0042]");
+    EXPECT_EQ(format("%u %x %X %#x", 4294967295u, 255u, 255u, 26u), "4294967295 ff FF 0x1a");
+    EXPECT_EQ(format("%.3d|%i", 7, -2147483647 - 1), "007|-2147483648");
+    EXPECT_EQ(format("%c%c%%", 'o', 'k'), "ok%");
+    EXPECT_EQ(format("%s|%.2s|%4s|%-4s|", "abc", "abc", "ab", "ab"), "abc|ab|  ab|ab  |");
+    EXPECT_EQ(format("%s", (const char*)nullptr), "(null)");
+    EXPECT_EQ(format("%hd %ld", 70000, 5000000000L), "4464 5000000000");
+}
+
+TEST(FormatString, HasNoFloatingPointAndCutsAtTheLimit) {
+    EXPECT_EQ(format("%f|%d", 7), "f|7");  // not a conversion: consumes no argument
+    std::string longText(3000, 'x');
+    std::string cut = format("%s%s", longText.c_str(), "tail");
+    EXPECT_EQ(cut.size(), (size_t)formatLimit - 1);
+    EXPECT_EQ(cut, longText.substr(0, formatLimit - 1));
+    EXPECT_EQ(format("%2000d", 1).size(), (size_t)formatLimit - 1);
+
+    char small[8];
+    memset(small, 'z', sizeof small);
+    EXPECT_EQ(formatInto(small, 5, "%d", 1234567), 4);
+    EXPECT_STREQ(small, "1234");
+    EXPECT_EQ(small[5], 'z');
+}
+
+// Runs body with standard output sent into a pipe; returns what was written.
+template <typename Body>
+static std::string captureStdout(Body body) {
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    int saved = dup(STDOUT_FILENO);
+    dup2(fds[1], STDOUT_FILENO);
+    close(fds[1]);
+    body();
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    char buffer[4096];
+    ssize_t n = read(fds[0], buffer, sizeof buffer);
+    close(fds[0]);
+    return std::string(buffer, n > 0 ? (size_t)n : 0);
+}
+
+TEST(Console, PrintLineEndsWithCrLfAndPrintfReturnsTheFormattedLength) {
+    int lineResult = 0, emptyResult = 0, printfResult = 0;
+    std::string out = captureStdout([&] {
+        lineResult = consolePrintLine("abc");
+        emptyResult = consolePrintLine("");
+        printfResult = consolePrintf("n=%d;", 12);
+    });
+    EXPECT_EQ(out, "abc\r\n\r\nn=12;");
+    EXPECT_EQ(lineResult, 2);
+    EXPECT_EQ(emptyResult, 2);
+    EXPECT_EQ(printfResult, 5);
+}
+
+TEST(Console, WithoutStandardOutputNothingIsWrittenAndPrintLineSaysSo) {
+    int saved = dup(STDOUT_FILENO);
+    close(STDOUT_FILENO);
+    int lineResult = consolePrintLine("lost");
+    int printfResult = consolePrintf("%s", "lost");
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    EXPECT_EQ(lineResult, -1);
+    EXPECT_EQ(printfResult, 4);
+}
+
+TEST(Heap, ZeroedBlocksReallocAndOverflow) {
+    uint8_t* zeroed = (uint8_t*)memAllocZeroed(100, 3);
+    ASSERT_NE(zeroed, nullptr);
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(zeroed[i], 0);
+    EXPECT_NE(memFree(zeroed), 0);
+    EXPECT_EQ(memAllocZeroed(0x10000, 0x10000), nullptr);  // 2^32 does not fit 32 bits
+
+    char* block = (char*)memRealloc(nullptr, 4);
+    ASSERT_NE(block, nullptr);
+    memcpy(block, "abc", 4);
+    block = (char*)memRealloc(block, 1 << 20);
+    ASSERT_NE(block, nullptr);
+    EXPECT_STREQ(block, "abc");
+    memFree(block);
+}
+
+TEST(CompareNoCase, IgnoresAsciiCase) {
+    EXPECT_EQ(compareNoCase("Arial", "ARIAL"), 0);
+    EXPECT_LT(compareNoCase("abc", "ABD"), 0);
+    EXPECT_GT(compareNoCase("b", "A"), 0);
+    EXPECT_LT(compareNoCase("ab", "abc"), 0);
+}
