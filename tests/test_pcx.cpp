@@ -1,0 +1,235 @@
+// The PCX decoder: exact decoding of the supported kind, against ImageMagick too, and safe rejection.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "assets/pcx.h"
+#include "embedded.h"
+#include "pcx_builder.h"
+
+extern const EmbeddedFile testPlasmaPcx[];  // tests/data/plasma_34x17.pcx, embedded at build time
+
+namespace {
+
+struct Decoded {
+    bool ok;
+    int32_t width, height;
+    std::vector<uint8_t> pixels;  // width * height + 1 pixels when ok
+};
+
+Decoded decode(const std::vector<uint8_t>& file, int32_t kind = 0) {
+    std::vector<uint8_t> record = makeEmbedded(file);
+    Texture texture;
+    Decoded result = {loadPcx(texture, record.data(), kind), 0, 0, {}};
+    if (texture.image) {
+        result.width = texture.image->width;
+        result.height = texture.image->height;
+        size_t bytes = ((size_t)result.width * result.height + 1) * 4;  // the spare pixel must exist
+        result.pixels.assign(texture.image->pixels, texture.image->pixels + bytes);
+    }
+    EXPECT_EQ(result.ok, texture.image != nullptr);
+    freeImage(texture);
+    return result;
+}
+
+std::vector<uint8_t> pixelAt(const Decoded& d, int index) {
+    return std::vector<uint8_t>(d.pixels.begin() + 4 * index, d.pixels.begin() + 4 * index + 4);
+}
+
+PcxSpec sized(uint32_t width, uint32_t height) {
+    PcxSpec spec;
+    spec.xMax = width - 1;
+    spec.yMax = height - 1;
+    spec.bytesPerLine = width;
+    return spec;
+}
+
+TEST(Pcx, SizeComesFromTheMinimaAndMaxima) {
+    Decoded d = decode(buildPcx(sized(64, 32), std::vector<uint8_t>(64 * 32, 5)));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.width, 64);
+    EXPECT_EQ(d.height, 32);
+    EXPECT_EQ(d.pixels.size(), (size_t)(64 * 32 + 1) * 4);
+    EXPECT_EQ(pixelAt(d, 64 * 32 - 1), testColour(5));
+
+    PcxSpec offset = sized(64, 32);
+    offset.xMin = 10;
+    offset.xMax = 73;
+    offset.yMin = 3;
+    offset.yMax = 34;
+    d = decode(buildPcx(offset, std::vector<uint8_t>(64 * 32, 5)));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.width, 64);
+    EXPECT_EQ(d.height, 32);
+}
+
+TEST(Pcx, RunLengthCodes) {
+    PcxSpec spec = sized(8, 2);
+    std::vector<uint8_t> data = {0xC5, 7, 0xC1, 200, 0xC0, 9, 0xBF, 3,  // line 0
+                                 0xC8, 1};                               // line 1: one run of 8
+    Decoded d = decode(buildPcx(spec, data));
+    ASSERT_TRUE(d.ok);
+    int expected[16] = {7, 7, 7, 7, 7, 200, 191, 3, 1, 1, 1, 1, 1, 1, 1, 1};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(pixelAt(d, i), testColour(expected[i])) << "pixel " << i;
+
+    for (uint8_t encoding : {2, 255}) {  // any non-zero encoding means run-length
+        spec.encoding = encoding;
+        EXPECT_EQ(decode(buildPcx(spec, data)).pixels, d.pixels);
+    }
+}
+
+TEST(Pcx, UncompressedBytesAreAllPlainIndices) {
+    PcxSpec spec = sized(4, 1);
+    spec.encoding = 0;
+    Decoded d = decode(buildPcx(spec, {0xC5, 7, 0xFF, 0}));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(pixelAt(d, 0), testColour(197));
+    EXPECT_EQ(pixelAt(d, 1), testColour(7));
+    EXPECT_EQ(pixelAt(d, 2), testColour(255));
+}
+
+TEST(Pcx, OddWidthPaddingLandsInTheNextLineAndFinallyTheSparePixel) {
+    PcxSpec spec = sized(33, 3);
+    spec.bytesPerLine = 34;
+    std::vector<uint8_t> data;
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 33; ++x) data.push_back((uint8_t)(y * 40 + x));
+        data.push_back(190);  // the padding byte
+    }
+    Decoded d = decode(buildPcx(spec, data));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.width, 33);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 33; ++x) ASSERT_EQ(pixelAt(d, y * 33 + x), testColour(y * 40 + x)) << x << "," << y;
+    EXPECT_EQ(pixelAt(d, 99), testColour(190));  // the spare pixel
+}
+
+TEST(Pcx, PaletteIsTheLast768BytesAndDecodingNeverKeys) {
+    std::vector<uint8_t> palette = testPalette();
+    palette[3 * 9] = 255;
+    palette[3 * 9 + 1] = 0;
+    palette[3 * 9 + 2] = 255;
+    PcxSpec spec = sized(2, 1);
+    Decoded d = decode(buildPcx(spec, {9, 9}, palette));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(pixelAt(d, 0), (std::vector<uint8_t>{255, 0, 255, 255}));
+
+    spec.paletteMarker = 77;  // the marker byte is not looked at
+    EXPECT_EQ(decode(buildPcx(spec, {9, 9}, palette)).pixels, d.pixels);
+}
+
+TEST(Pcx, PicturesOutsideTheSupportedKindAreRejected) {
+    std::vector<uint8_t> data(16, 1);
+    auto rejected = [&](PcxSpec spec) { return !decode(buildPcx(spec, data)).ok; };
+    PcxSpec spec = sized(4, 4);
+    EXPECT_FALSE(rejected(spec));
+    spec.planes = 3;
+    EXPECT_TRUE(rejected(spec));
+    spec = sized(4, 4);
+    spec.bitsPerPixel = 1;
+    EXPECT_TRUE(rejected(spec));
+    spec = sized(4, 4);
+    spec.xMin = 5;  // xMax below xMin
+    EXPECT_TRUE(rejected(spec));
+    spec = sized(4, 4);
+    spec.yMin = 9;
+    EXPECT_TRUE(rejected(spec));
+    spec = sized(4, 4);
+    spec.bytesPerLine = 3;
+    EXPECT_TRUE(rejected(spec));
+    spec.bytesPerLine = 6;
+    EXPECT_TRUE(rejected(spec));
+    spec = sized(20000, 1);
+    EXPECT_TRUE(rejected(spec));
+    spec = sized(1, 65535);
+    EXPECT_TRUE(rejected(spec));
+    EXPECT_FALSE(decode(std::vector<uint8_t>(128 + 767, 0)).ok);  // too short for header and palette
+    streamOps = {};
+    EXPECT_FALSE(decode(buildPcx(sized(4, 4), data), 1).ok);  // no backend: nothing to read with
+    selectStreamBackend(0);
+}
+
+TEST(Pcx, RejectedPictureLeavesTheTextureWithoutAnImage) {
+    std::vector<uint8_t> good = makeEmbedded(buildPcx(sized(2, 2), {1, 2, 3, 4}));
+    PcxSpec badSpec = sized(2, 2);
+    badSpec.planes = 2;
+    std::vector<uint8_t> bad = makeEmbedded(buildPcx(badSpec, {1, 2, 3, 4}));
+    Texture texture;
+    ASSERT_TRUE(loadPcx(texture, good.data(), 0));
+    ASSERT_TRUE(loadPcx(texture, good.data(), 0));  // decoding again replaces the image (no leak)
+    EXPECT_FALSE(loadPcx(texture, bad.data(), 0));
+    EXPECT_EQ(texture.image, nullptr);
+}
+
+TEST(Pcx, RunsAreCutAtTheBufferEndAndShortDataEndsThePicture) {
+    // The last line's run of 63 would pass the end of the buffer by far.
+    Decoded d = decode(buildPcx(sized(4, 2), {0xC4, 3, 0xFF, 6}));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(pixelAt(d, 4), testColour(6));
+    EXPECT_EQ(pixelAt(d, 8), testColour(6));  // the spare pixel, and no further
+
+    d = decode(buildPcx(sized(4, 4), {0xC6, 2}));  // six pixels, then the data ends
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(pixelAt(d, 5), testColour(2));
+    EXPECT_EQ(pixelAt(d, 6), (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(pixelAt(d, 15), (std::vector<uint8_t>{0, 0, 0, 0}));
+}
+
+std::string tempDir() {
+    char pattern[] = "/tmp/zelmo-pcx-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    return dir ? dir : "/tmp";
+}
+
+std::vector<uint8_t> readAll(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return bytes;
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    fclose(file);
+    return bytes;
+}
+
+TEST(Pcx, DecodesWhatImageMagickWritesExactlyAsImageMagickReadsIt) {
+    std::string dir = tempDir();
+    struct Case {
+        int width, height;
+        const char* compression;
+    } cases[] = {{1, 1, "RLE"}, {2, 3, "RLE"}, {33, 17, "RLE"}, {64, 32, "RLE"},
+                 {101, 75, "RLE"}, {400, 300, "RLE"}, {257, 3, "None"}, {34, 9, "None"}};
+    for (const Case& c : cases) {
+        std::string pcx = dir + "/picture.pcx", raw = dir + "/picture.rgba";
+        std::string command = "convert -size " + std::to_string(c.width) + "x" + std::to_string(c.height) +
+                              " -seed 3 plasma:fractal -colors 200 -type Palette -compress " + c.compression +
+                              " " + pcx + " && convert " + pcx + " -depth 8 rgba:" + raw;
+        ASSERT_EQ(system(command.c_str()), 0) << command;
+        std::vector<uint8_t> file = readAll(pcx), expected = readAll(raw);
+        ASSERT_EQ(expected.size(), (size_t)c.width * c.height * 4);
+        Decoded d = decode(file);
+        ASSERT_TRUE(d.ok) << c.width << "x" << c.height;
+        EXPECT_EQ(d.width, c.width);
+        EXPECT_EQ(d.height, c.height);
+        d.pixels.resize(expected.size());  // without the spare pixel
+        EXPECT_EQ(d.pixels, expected) << c.width << "x" << c.height << " " << c.compression;
+    }
+    system(("rm -rf " + dir).c_str());
+}
+
+TEST(Pcx, EmbeddedRecordHoldsTheFileItWasBuiltFrom) {
+    std::vector<uint8_t> file = readAll(ZELMO_SOURCE_DIR "/tests/data/plasma_34x17.pcx");
+    ASSERT_FALSE(file.empty());
+    ASSERT_EQ(embeddedFileSize(testPlasmaPcx), file.size());
+    EXPECT_EQ(memcmp(testPlasmaPcx + 4, file.data(), file.size()), 0);
+    Texture texture;
+    ASSERT_TRUE(loadPcx(texture, testPlasmaPcx, 0));
+    EXPECT_EQ(texture.image->width, 34);
+    EXPECT_EQ(texture.image->height, 17);
+    freeImage(texture);
+}
+
+}  // namespace

@@ -1,0 +1,262 @@
+// Images, textures, sprites, fills and lines, read back from a real Mesa context.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "assets/image.h"
+#include "draw/sprite.h"
+#include "gl_fixture.h"
+#include "shell/presets.h"
+#include "support/support.h"
+
+namespace {
+
+const uint8_t red[4] = {255, 0, 0, 255}, green[4] = {0, 255, 0, 255}, blue[4] = {0, 0, 255, 255},
+              white[4] = {255, 255, 255, 255}, yellow[4] = {255, 255, 0, 255}, cyan[4] = {0, 255, 255, 255},
+              magenta[4] = {255, 0, 255, 255}, black[4] = {0, 0, 0, 255};
+
+// A texture over a fresh image of the given pixels (width x height, 4 bytes each, plus a spare).
+Texture makeTexture(int32_t width, int32_t height, std::initializer_list<const uint8_t*> pixels) {
+    Texture texture;
+    texture.image = (Image*)memAlloc(sizeof(Image));
+    uint8_t* buffer = (uint8_t*)memAllocZeroed((uint32_t)(width * height + 1), 4);
+    int i = 0;
+    for (const uint8_t* p : pixels) memcpy(buffer + 4 * i++, p, 4);
+    *texture.image = {width, height, buffer};
+    return texture;
+}
+
+void release(Texture& texture) {
+    if (texture.name) glDeleteTextures(1, &texture.name);
+    freeImage(texture);
+}
+
+bool is(Rgba pixel, const uint8_t* colour) {
+    return pixel.r == colour[0] && pixel.g == colour[1] && pixel.b == colour[2];
+}
+
+GLint boundTexture() {
+    GLint name = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+    return name;
+}
+
+class SpriteTest : public GlTest {
+protected:
+    Texture grid;  // 4 x 2: first stored row red green blue white, second yellow cyan magenta black
+    void SetUp() override {
+        GlTest::SetUp();
+        apply2dPreset();
+        clearToBlack();
+        grid = makeTexture(4, 2, {red, green, blue, white, yellow, cyan, magenta, black});
+        grid.linear = 0;
+        uploadTexture(grid, GL_RGBA);
+    }
+    void TearDown() override {
+        release(grid);
+        GlTest::TearDown();
+    }
+};
+
+TEST_F(SpriteTest, WholeImageShowsTheFirstStoredRowAlongTheBottom) {
+    drawSprite(100, 100, 40, 20, grid, 0, 0, 0, 0, 255, false, false);
+    EXPECT_TRUE(is(readPixel(105, 115), red));      // bottom-left
+    EXPECT_TRUE(is(readPixel(135, 115), white));    // bottom-right
+    EXPECT_TRUE(is(readPixel(105, 105), yellow));   // top-left
+    EXPECT_TRUE(is(readPixel(135, 105), black));
+    EXPECT_TRUE(is(readPixel(145, 105), black));    // outside: the cleared screen
+    EXPECT_TRUE(is(readPixel(95, 105), black));
+
+    clearToBlack();
+    drawSprite(100, 100, 40, 20, grid, 0, 0, 0, 0, 255, false, true);  // flipY: first row on top
+    EXPECT_TRUE(is(readPixel(105, 105), red));
+    EXPECT_TRUE(is(readPixel(105, 115), yellow));
+
+    clearToBlack();
+    drawSprite(100, 100, 40, 20, grid, 0, 0, 0, 0, 255, true, false);  // flipX: mirrored
+    EXPECT_TRUE(is(readPixel(105, 115), white));
+    EXPECT_TRUE(is(readPixel(135, 115), red));
+}
+
+TEST_F(SpriteTest, SourceRectangleCountsRowsFromTheFirstStoredRow) {
+    drawSpriteSized(100, 100, 40, 20, grid, 2, 1, 2, 1);  // the second row's right half
+    EXPECT_TRUE(is(readPixel(105, 105), magenta));
+    EXPECT_TRUE(is(readPixel(135, 115), black));
+    EXPECT_TRUE(is(readPixel(115, 115), magenta));
+
+    clearToBlack();
+    drawSpriteSized(100, 100, 40, 20, grid, 0, 0, 2, 1);  // the first row's left half
+    EXPECT_TRUE(is(readPixel(105, 110), red));
+    EXPECT_TRUE(is(readPixel(125, 110), green));
+
+    clearToBlack();
+    drawSpriteSized(100, 100, 40, 20, grid, 3, 1, 0, 1);  // srcWidth 0: the whole image, srcX dropped
+    EXPECT_TRUE(is(readPixel(105, 115), red));
+}
+
+TEST_F(SpriteTest, ZeroWidthOrHeightMeansNaturalSize) {
+    drawSprite(10, 10, 0, 50, grid, 0, 0, 0, 0, 255, false, false);
+    EXPECT_TRUE(is(readPixel(10, 11), red));     // 4 x 2 at (10, 10): bottom row is y 11
+    EXPECT_TRUE(is(readPixel(13, 10), black));   // top-right texel is black
+    EXPECT_TRUE(is(readPixel(12, 10), magenta));
+    EXPECT_TRUE(is(readPixel(10, 12), black));   // not stretched to 50
+    EXPECT_TRUE(is(readPixel(14, 11), black));
+}
+
+TEST_F(SpriteTest, AlphaZeroBindsButDrawsNothingAndTheColourIsLeftSet) {
+    glBindTexture(GL_TEXTURE_2D, 0);
+    drawSpriteAtAlpha(100, 100, grid, 0);
+    EXPECT_EQ(boundTexture(), (GLint)grid.name);
+    EXPECT_TRUE(is(readPixel(100, 101), black));
+
+    drawSpriteAlpha(100, 100, 40, 20, grid, 0, 0, 0, 0, 128);
+    Rgba faded = readPixel(105, 115);  // red at half strength over black
+    EXPECT_NEAR(faded.r, 128, 2);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 1.0f);
+    EXPECT_NEAR(colour[3], 128 / 255.0f, 1e-6);
+}
+
+TEST_F(SpriteTest, TextureWithoutImageOrNameDrawsNothing) {
+    Texture empty;
+    drawSpriteAt(100, 100, empty);
+    Texture unuploaded = makeTexture(1, 1, {red});
+    drawSpriteSized(100, 100, 50, 50, unuploaded, 0, 0, 0, 0);
+    EXPECT_TRUE(is(readPixel(110, 110), black));
+    freeImage(unuploaded);
+}
+
+TEST_F(SpriteTest, FillScreenIgnoresTheTopByte) {
+    fillScreen(0xFF0000FF);
+    EXPECT_TRUE(is(readPixel(1, 1), red));
+    fillScreen(0x00FF0000);
+    EXPECT_TRUE(is(readPixel(799, 599), blue));
+    fillScreen(0xFF000000);
+    EXPECT_TRUE(is(readPixel(400, 300), black));
+}
+
+TEST_F(SpriteTest, FillRectLeavesNoTextureBehind) {
+    fillRect(10, 20, 30, 40, 0xFF00FF00);  // solid to its edges
+    EXPECT_TRUE(is(readPixel(10, 20), green));
+    EXPECT_TRUE(is(readPixel(25, 40), green));
+    EXPECT_TRUE(is(readPixel(39, 59), green));
+    EXPECT_TRUE(is(readPixel(40, 40), black));
+    EXPECT_TRUE(is(readPixel(25, 60), black));
+    GLint bound = boundTexture();
+    EXPECT_FALSE(bound != 0 && glIsTexture(bound));
+
+    fillRect(100, 100, 30, 30, 0x0000FF00);  // alpha byte 0: invisible under blending
+    EXPECT_TRUE(is(readPixel(110, 110), black));
+    fillRect(200, 200, 0, 30, 0xFFFFFFFF);  // a zero side: one pixel
+    EXPECT_TRUE(is(readPixel(200, 200), white));
+    EXPECT_TRUE(is(readPixel(201, 200), black));
+    EXPECT_TRUE(is(readPixel(200, 201), black));
+}
+
+TEST_F(SpriteTest, LinesRestoreEnablesAndMatrices) {
+    glColor4ub(255, 255, 255, 255);
+    drawLine(0, 300, 800, 300);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_GT(readPixel(400, 300).r, 100);
+    EXPECT_TRUE(is(readPixel(400, 310), black));
+
+    GLdouble before[16], after[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, before);
+    drawLineUnit(0.5f, 0.0f, 0.5f, 1.0f);  // a vertical line through the middle
+    glGetDoublev(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(memcmp(before, after, sizeof before), 0);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_GT(readPixel(400, 100).r, 100);
+    EXPECT_TRUE(is(readPixel(420, 100), black));
+}
+
+GLint parameter(GLenum which) {
+    GLint value = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
+    return value;
+}
+
+TEST_F(SpriteTest, UploadFlagsAndFormats) {
+    Texture plain = makeTexture(2, 2, {red, red, red, red});
+    uploadTexture(plain, GL_RGBA);
+    EXPECT_EQ(boundTexture(), (GLint)plain.name);
+    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
+    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
+    GLint internal = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+    EXPECT_EQ(internal, 4);  // the component count, as passed
+
+    GLuint first = plain.name;
+    plain.linear = 0;
+    plain.repeatS = 1;
+    uploadTexture(plain, GL_RGB);  // a second upload replaces the first GL texture
+    EXPECT_FALSE(glIsTexture(first) && first != plain.name);
+    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
+    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+    EXPECT_EQ(internal, 3);
+    release(plain);
+}
+
+TEST_F(SpriteTest, ColourKeyClearsExactlyTheKeyColourAndNeverRaisesAlpha) {
+    const uint8_t nearMagenta[4] = {255, 0, 254, 255}, clearGreen[4] = {0, 255, 0, 0};
+    Texture keyed = makeTexture(4, 1, {magenta, nearMagenta, clearGreen, white});
+    keyed.image->pixels[16 + 3] = 77;  // the spare pixel
+    memcpy(keyed.image->pixels + 16, magenta, 3);
+    applyColorKey(keyed, 0xFFFF00FF);
+    const uint8_t* p = keyed.image->pixels;
+    EXPECT_EQ(p[3], 0);
+    EXPECT_EQ(p[0], 255);
+    EXPECT_EQ(p[2], 255);  // colour kept
+    EXPECT_EQ(p[7], 255);  // 255, 0, 254 is not the key
+    EXPECT_EQ(p[11], 0);   // already clear: stays clear
+    EXPECT_EQ(p[15], 255);
+    EXPECT_EQ(p[19], 77);  // the spare pixel is never touched
+
+    Texture again = makeTexture(2, 1, {magenta, white});
+    applyColorKey(again, 0x00FF00FF);  // the key's own alpha plays no part
+    EXPECT_EQ(again.image->pixels[3], 0);
+    EXPECT_EQ(again.image->pixels[7], 255);
+
+    Texture empty = makeTexture(0, 1, {});
+    applyColorKey(empty, 0xFFFF00FF);
+    rescaleImage(empty, 4, 4, GL_RGBA);
+    release(keyed);
+    release(again);
+    release(empty);
+}
+
+TEST_F(SpriteTest, RescaleThenUploadAndDropKeepsTheSize) {
+    Texture picture;
+    picture.image = (Image*)memAlloc(sizeof(Image));
+    uint8_t* pixels = (uint8_t*)memAlloc(400 * 300 * 4);
+    for (int i = 0; i < 400 * 300; ++i) memcpy(pixels + 4 * i, cyan, 4);
+    *picture.image = {400, 300, pixels};
+    rescaleImage(picture, 512, 512, GL_RGBA);
+    ASSERT_NE(picture.image->pixels, nullptr);
+    EXPECT_EQ(picture.image->width, 512);
+    EXPECT_EQ(picture.image->height, 512);
+    EXPECT_EQ(memcmp(picture.image->pixels + 4 * (512 * 512 - 1), cyan, 4), 0);  // all 1048576 bytes written
+    EXPECT_EQ(memcmp(picture.image->pixels + 4 * (512 * 200 + 300), cyan, 4), 0);
+
+    uploadAndDropPixels(picture, GL_RGBA);
+    EXPECT_EQ(picture.image->pixels, nullptr);
+    EXPECT_EQ(picture.image->width, 512);
+    applyColorKey(picture, 0xFFFF00FF);  // nothing left to key: harmless
+    rescaleImage(picture, 8, 8, GL_RGBA);
+    EXPECT_EQ(picture.image->width, 512);
+    drawSpriteAt(0, 0, picture);  // natural size from the kept width and height
+    EXPECT_TRUE(is(readPixel(511, 511), cyan));
+    EXPECT_TRUE(is(readPixel(513, 300), black));
+    release(picture);
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// Embedded files and memory streams: the backend table, read and seek clamping, typed readers.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "assets/stream.h"
+#include "embedded.h"
+
+namespace {
+
+std::vector<uint8_t> countingFile(uint32_t size) {
+    std::vector<uint8_t> bytes(size);
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = (uint8_t)i;
+    return makeEmbedded(bytes);
+}
+
+TEST(StreamBackend, OnlyKindsZeroAndFourInstallTheMemoryOperations) {
+    streamOps = {};  // as at start-up
+    selectStreamBackend(1);
+    EXPECT_EQ(streamOps.open, nullptr);
+    EXPECT_EQ(streamOps.getByte, nullptr);
+    EXPECT_EQ(readU8(nullptr), 0u);  // an empty slot reads nothing and does not crash
+    EXPECT_EQ(readU16(nullptr), 0u);
+
+    selectStreamBackend(0);
+    StreamOps viaDefault = streamOps;
+    streamOps = {};
+    selectStreamBackend(4);
+    EXPECT_EQ(memcmp(&viaDefault, &streamOps, sizeof streamOps), 0);
+    EXPECT_EQ(streamOps.open, streamOpen);
+    EXPECT_EQ(streamOps.close, streamClose);
+    EXPECT_EQ(streamOps.read, streamRead);
+    EXPECT_EQ(streamOps.seek, streamSeek);
+    EXPECT_EQ(streamOps.tell, streamTell);
+    EXPECT_EQ(streamOps.getByte, streamGetByte);
+
+    selectStreamBackend(1);  // another kind leaves the memory operations in place
+    EXPECT_EQ(streamOps.open, streamOpen);
+}
+
+TEST(MemoryStream, OpenReadsTheLengthWordAtAnyAlignment) {
+    std::vector<uint8_t> record = countingFile(1000);
+    std::vector<uint8_t> shifted(record.size() + 1);
+    memcpy(shifted.data() + 1, record.data(), record.size());  // an odd address
+    MemoryStream* stream = streamOpen(shifted.data() + 1);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->size, 1000u);
+    EXPECT_EQ(stream->position, 0u);
+    EXPECT_EQ(stream->data, shifted.data() + 5);
+    streamClose(stream);
+    streamClose(nullptr);
+}
+
+TEST(MemoryStream, ReadsStopAtTheEnd) {
+    std::vector<uint8_t> record = countingFile(1000);
+    MemoryStream* stream = streamOpen(record.data());
+    uint8_t buffer[10];
+    memset(buffer, 0xAA, sizeof buffer);
+    streamSeek(stream, 995, streamFromStart);
+    streamRead(buffer, 10, stream);
+    EXPECT_EQ(stream->position, 1000u);
+    EXPECT_EQ(buffer[0], (uint8_t)995);
+    EXPECT_EQ(buffer[4], (uint8_t)999);
+    EXPECT_EQ(buffer[5], 0xAA);  // not copied: left as it was
+
+    memset(buffer, 0xBB, sizeof buffer);
+    streamRead(buffer, 10, stream);
+    EXPECT_EQ(buffer[0], 0xBB);
+    EXPECT_EQ(stream->position, 1000u);
+
+    streamSeek(stream, 990, streamFromStart);
+    streamRead(buffer, 10, stream);  // exactly reaches the end: all ten bytes
+    EXPECT_EQ(buffer[9], (uint8_t)999);
+    EXPECT_EQ(stream->position, 1000u);
+
+    EXPECT_EQ(streamGetByte(stream), 0);  // at the end: nothing is read from outside
+    EXPECT_EQ(stream->position, 1000u);
+    streamClose(stream);
+}
+
+TEST(MemoryStream, SeeksClampToTheEndAndWrapBeforeTheStart) {
+    std::vector<uint8_t> big = countingFile(1000), small = countingFile(500);
+    MemoryStream* stream = streamOpen(big.data());
+    streamSeek(stream, -768, streamFromEnd);
+    EXPECT_EQ(streamTell(stream), 232u);
+    streamSeek(stream, 1500, streamFromStart);
+    EXPECT_EQ(streamTell(stream), 1000u);
+    streamSeek(stream, -1, streamFromStart);
+    EXPECT_EQ(streamTell(stream), 1000u);
+    streamSeek(stream, 3, streamFromStart);
+    streamSeek(stream, -5, streamFromCurrent);  // wraps, then clamps to the end
+    EXPECT_EQ(streamTell(stream), 1000u);
+    streamSeek(stream, 40, streamFromStart);
+    streamSeek(stream, 8, 7);
+    EXPECT_EQ(streamTell(stream), 40u);
+    streamSeek(stream, -10, streamFromCurrent);
+    EXPECT_EQ(streamTell(stream), 30u);
+    streamSeek(stream, 0, streamFromEnd);
+    EXPECT_EQ(streamTell(stream), 1000u);
+    streamClose(stream);
+
+    stream = streamOpen(small.data());
+    streamSeek(stream, -768, streamFromEnd);
+    EXPECT_EQ(streamTell(stream), 500u);
+    streamClose(stream);
+}
+
+TEST(TypedReaders, AreLittleEndianAndUnsigned) {
+    selectStreamBackend(0);
+    std::vector<uint8_t> record = makeEmbedded({2, 1, 0, 0, 0, 1, 0x00, 0x00, 0x80, 0x3F, 0xC5, 0x7F});
+    MemoryStream* stream = streamOpen(record.data());
+    EXPECT_EQ(readU16(stream), 258u);
+    EXPECT_EQ(readU32(stream), 16777216u);
+    EXPECT_EQ(readFloat(stream), 1.0f);
+    EXPECT_EQ(readU8(stream), 197u);
+    EXPECT_EQ(readU16(stream), 0x7Fu);  // one byte left: the missing byte reads as 0
+    EXPECT_EQ(streamTell(stream), 12u);
+    streamClose(stream);
+}
+
+}  // namespace
