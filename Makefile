@@ -5,10 +5,12 @@ MAKEFLAGS += --no-print-directory
 
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-fast test-asan clean
+.PHONY: all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench clean
 
 all: build
 
@@ -23,7 +25,7 @@ run: build
 	$(BUILD)/zelmo
 
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: test-fast test-asan
+test: test-fast test-asan test-fuzz-corpus
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure
@@ -34,5 +36,26 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure
 
+# Benchmarks (Google Benchmark), in their own optimised build.
+BENCH_BUILD ?= build-bench
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_BENCH=ON -DZELMO_TESTS=OFF >/dev/null
+	@cmake --build $(BENCH_BUILD) -j$(JOBS)
+	$(BENCH_BUILD)/bench_pcx
+
+# The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
+# replays the seed corpus through it.
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DZELMO_FUZZ=ON -DZELMO_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target fuzz_pcx -j$(JOBS)
+
+fuzz: fuzz-build
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/fuzz_pcx -max_total_time=$(FUZZ_SECONDS) -max_len=65536 $(FUZZ_BUILD)/corpus tests/corpus/pcx
+
+test-fuzz-corpus: fuzz-build
+	$(FUZZ_BUILD)/fuzz_pcx tests/corpus/pcx/*
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
