@@ -42,6 +42,7 @@ bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_BENCH=ON -DZELMO_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD) -j$(JOBS)
 	$(BENCH_BUILD)/bench_pcx
+	SDL_VIDEODRIVER=offscreen $(BENCH_BUILD)/bench_font
 
 # The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
 # replays the seed corpus through it.

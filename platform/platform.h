@@ -151,6 +151,33 @@ uint32_t platReadSystemClock();
 // Unsigned 32-bit milliseconds from the installed clock, wrapping modulo 2^32.
 uint32_t systemTime();
 
+// --- Glyph rasteriser ---------------------------------------------------------------------
+
+typedef struct PlatFont PlatFont;
+
+// Metrics of one glyph, in pixels. The black box is the inked rectangle; the origin is the black
+// box's top-left relative to the pen on the baseline (x to the right, y up to the box top).
+struct PlatGlyphMetrics {
+    int32_t blackBoxWidth;
+    int32_t blackBoxHeight;
+    int32_t originX;
+    int32_t originY;
+    int32_t advance;  // horizontal pen movement
+};
+
+// Opens the face that fontconfig resolves for the name and weight (100..900, 400 regular, 600
+// semibold) with an em height of pixelHeight. Returns null when no face can be found or loaded.
+PlatFont* platCreateFont(const char* faceName, int32_t pixelHeight, int32_t weight);
+void platDeleteFont(PlatFont* font);
+// Rasterises a character code (ASCII) into a coverage bitmap of 65 levels (0..64), rows top first,
+// each row padded to a multiple of 4 bytes. Fills metrics and returns the bitmap's byte count;
+// the bitmap is written only when buffer is not null and capacity is at least that count.
+// Returns 0 with zeroed metrics when the glyph cannot be rasterised.
+uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
+                         uint32_t capacity);
+// The file of the face that was opened (for tests and diagnostics); empty for null.
+const char* platFontFile(PlatFont* font);
+
 // --- Console and process ----------------------------------------------------------------
 
 // Writes bytes to standard output. Returns the count written, or -1 when nothing was written.

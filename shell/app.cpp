@@ -6,14 +6,15 @@
 
 #include <string.h>
 
+#include "draw/glyph_font.h"
 #include "sequencer/sequencer.h"
 #include "shell/input.h"
 #include "shell/window.h"
 
-DisplayConfig displayConfig = {800, 600, 32, 1, "ZELMO"};
-AppFlags appFlags = {0, 0};
 bool (*frameCallback)() = nullptr;
 uint32_t quitExitCode = 0;
+
+enum { fontHeight = 120, fontWeight = 600 };
 
 bool checkSystemKeys() {
     if (inputState.keys[VK_ESCAPE]) return false;
@@ -53,6 +54,7 @@ static bool startUp() {
     memset(inputState.keys, 0, sizeof inputState.keys);
     frameCallback = checkSystemKeys;
     if (!createMainWindow()) return false;
+    buildGlyphFont("Arial", fontHeight, fontWeight, &programFont);
     sequencer.scenes = gameScenes;
     startSequencer(sequencer);
     return true;
@@ -63,6 +65,7 @@ static uint32_t shutDown() {
     bool switchFailed = mainWindow == nullptr;
     if (switchFailed) platReportError(platLastError());
     destroyMainWindow();
+    freeGlyphFont(programFont.listBase);
     releaseRenderContext();
     platShutdown();
     return switchFailed ? 1 : quitExitCode;

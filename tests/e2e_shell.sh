@@ -72,5 +72,17 @@ sleep 0.5
 wait_exit $PID 2
 check "closing the window: code 0" "$EXIT_CODE" 0
 
+# Run 4: without any font the program still runs (its text just does not show).
+echo '<?xml version="1.0"?><fontconfig><cachedir>'"$WORK"'/fc-cache</cachedir></fontconfig>' >fonts.conf
+FONTCONFIG_FILE="$WORK/fonts.conf" "$ZELMO" 2>fonterr.txt &
+PID=$!
+WIN=$(wait_for_window ZELMO) || { echo "FAIL: no window without fonts"; cat fonterr.txt; exit 1; }
+sleep 1.5
+screenshot shot4.png
+check "without fonts: frames are presented" "$(pixel shot4.png 400 300)" "51,102,51"
+xdotool key Escape
+wait_exit $PID 2
+check "without fonts: Escape ends with code 0" "$EXIT_CODE" 0
+
 echo "e2e_shell: $FAILURES failure(s)"
 [ "$FAILURES" -eq 0 ]

@@ -1,0 +1,233 @@
+// The glyph texture font and the three prints, read back from a real Mesa context.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "draw/glyph_font.h"
+#include "gl_fixture.h"
+#include "shell/app.h"
+#include "shell/input.h"
+#include "shell/presets.h"
+#include "shell/window.h"
+
+namespace {
+
+struct Bounds {
+    int left = 100000, top = 100000, right = -1, bottom = -1;
+    bool empty() const { return right < 0; }
+    int width() const { return right - left + 1; }
+    int height() const { return bottom - top + 1; }
+};
+
+// The screen as rows top first, red channel only.
+std::vector<uint8_t> grabRed() {
+    std::vector<uint8_t> rgba(800 * 600 * 4), red(800 * 600);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) red[(size_t)y * 800 + x] = rgba[((size_t)(599 - y) * 800 + x) * 4];
+    return red;
+}
+
+// Pixels brighter than half, which is where a glyph has ink.
+Bounds inkBounds() {
+    std::vector<uint8_t> red = grabRed();
+    Bounds b;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            if (red[(size_t)y * 800 + x] > 127) {
+                b.left = std::min(b.left, x);
+                b.right = std::max(b.right, x);
+                b.top = std::min(b.top, y);
+                b.bottom = std::max(b.bottom, y);
+            }
+    return b;
+}
+
+class GlyphFontTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        buildGlyphFont("Arial", 120, 600, &programFont);
+        ASSERT_NE(programFont.listBase, 0u);
+        apply2dPreset();
+    }
+    void TearDown() override {
+        freeGlyphFont(programFont.listBase);
+        GlTest::TearDown();
+    }
+    // The ink of one print of text at (x, y), scale, in opaque white on black.
+    Bounds inkOf(const char* text, int x = 200, int y = 570, float scale = 0.5f) {
+        clearToBlack();
+        glColor4ub(255, 255, 255, 255);
+        printText(x, y, scale, programFont.listBase, "%s", text);
+        return inkBounds();
+    }
+};
+
+TEST_F(GlyphFontTest, ToastedLineSitsOnItsBaselineWithAnExclamationMarkSixteenPixelsTall) {
+    Bounds mark = inkOf("!");
+    EXPECT_NEAR(mark.top, 570, 1);
+    EXPECT_NEAR(mark.bottom, 585, 1);  // the baseline is at 586
+    EXPECT_NEAR(mark.height(), 16, 1);
+
+    clearToBlack();
+    glColor4ub(255, 255, 255, 180);
+    printText(200, 570, 0.5f, programFont.listBase, "Toasted:%d", 0);
+    Bounds line = inkBounds();
+    EXPECT_FALSE(line.empty());
+    EXPECT_GE(line.top, 569);      // 'T' reaches the top of the line box
+    EXPECT_LE(line.bottom, 586);   // no descenders in "Toasted:0"
+    EXPECT_GT(line.width(), 80);
+}
+
+TEST_F(GlyphFontTest, SpaceMovesHalfAUnitAndOtherBytesTakeNoSpace) {
+    Bounds mark = inkOf("!");
+    EXPECT_TRUE(inkOf(" ").empty());
+    EXPECT_EQ(inkOf(" !").left - mark.left, 8);  // 0.5 units of 16 pixels
+    Bounds skipped = inkOf("\t\x80\xff\x1b!");
+    EXPECT_EQ(skipped.left, mark.left);
+    EXPECT_EQ(skipped.right, mark.right);
+}
+
+TEST_F(GlyphFontTest, LowercaseStartsLowerAndDescendersReachBelowTheBaseline) {
+    Bounds capital = inkOf("H", 200, 300, 1.0f);
+    Bounds lower = inkOf("a", 200, 300, 1.0f);
+    Bounds descender = inkOf("p", 200, 300, 1.0f);
+    EXPECT_NEAR(capital.top, 300, 1);
+    EXPECT_GT(lower.top, capital.top + 5);
+    EXPECT_NEAR(capital.bottom, 331, 1);  // baseline at 300 + 32
+    EXPECT_GT(descender.bottom, 335);
+}
+
+TEST_F(GlyphFontTest, WideGlyphFillsItsTextureAndItsQuadIsWiderThanHigh) {
+    std::vector<uint8_t> alpha(glyphTextureSize * glyphTextureSize);
+    glBindTexture(GL_TEXTURE_2D, programFont.textures['-' - glyphFirst]);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
+    int edgeSum[4] = {0, 0, 0, 0};  // top row, bottom row, left column, right column
+    for (int i = 0; i < glyphTextureSize; ++i) {
+        edgeSum[0] += alpha[i];
+        edgeSum[1] += alpha[(glyphTextureSize - 1) * glyphTextureSize + i];
+        edgeSum[2] += alpha[i * glyphTextureSize];
+        edgeSum[3] += alpha[i * glyphTextureSize + glyphTextureSize - 1];
+    }
+    for (int sum : edgeSum) EXPECT_GT(sum / glyphTextureSize, 20);  // ink reaches every edge
+    Bounds dash = inkOf("-", 200, 300, 3.0f);
+    EXPECT_GT(dash.width(), dash.height() + 10);
+}
+
+TEST_F(GlyphFontTest, LongTextIsCutAt255Characters) {
+    std::string exactly(255, '!'), longer(300, '!'), shorter(254, '!');
+    Bounds cut = inkOf(longer.c_str(), 0, 300, 0.2f);
+    EXPECT_EQ(cut.right, inkOf(exactly.c_str(), 0, 300, 0.2f).right);
+    EXPECT_GT(cut.right, inkOf(shorter.c_str(), 0, 300, 0.2f).right);
+}
+
+TEST_F(GlyphFontTest, PrintTextRestoresTheModelviewAndChangesTheListBase) {
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(5, 6, 0);
+    GLdouble before[16], after[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, before);
+    printText(10, 10, 1.0f, programFont.listBase, "Ab");
+    glGetDoublev(GL_MODELVIEW_MATRIX, after);
+    EXPECT_EQ(memcmp(before, after, sizeof before), 0);
+    GLint listBase = 0;
+    glGetIntegerv(GL_LIST_BASE, &listBase);
+    EXPECT_EQ((uint32_t)listBase, programFont.listBase - glyphFirst);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ((uint32_t)bound, programFont.textures['b' - glyphFirst]);  // the last glyph's texture
+}
+
+TEST_F(GlyphFontTest, PrintTextUnitRestoresMatricesEnablesAndTextureState) {
+    GLuint other = 0;
+    glGenTextures(1, &other);
+    glBindTexture(GL_TEXTURE_2D, other);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glDisable(GL_BLEND);
+    GLdouble projection[16], modelview[16], after[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    clearToBlack();
+    glColor4ub(255, 255, 255, 255);
+    printTextUnit(0.25f, 0.5f, 1.0f, programFont.listBase, "H");
+    Bounds h = inkBounds();
+    EXPECT_NEAR(h.top, 300, 1);     // y 0.5 of the viewport
+    EXPECT_NEAR(h.bottom, 329, 1);  // one unit is 0.05 of 600 pixels high
+    EXPECT_GT(h.left, 200);
+    glGetDoublev(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(memcmp(projection, after, sizeof after), 0);
+    glGetDoublev(GL_MODELVIEW_MATRIX, after);
+    EXPECT_EQ(memcmp(modelview, after, sizeof after), 0);
+    GLint value = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ((GLuint)value, other);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
+    EXPECT_EQ(value, GL_REPLACE);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    glGetIntegerv(GL_MATRIX_MODE, &value);
+    EXPECT_EQ(value, GL_MODELVIEW);
+    glDeleteTextures(1, &other);
+}
+
+TEST_F(GlyphFontTest, ConsecutivePrintTextHereCallsContinueOneLine) {
+    // A y-up space of 40 pixels a unit; each call leaves its scale and advance on the matrix.
+    auto printHere = [](std::initializer_list<const char*> parts) {
+        clearToBlack();
+        glColor4ub(255, 255, 255, 255);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glTranslatef(100, 400, 0);
+        glScalef(40, -40, 1);
+        for (const char* part : parts) printTextHere(1.0f, programFont.listBase, "%s", part);
+        glPopMatrix();
+        return inkBounds();
+    };
+    Bounds joined = printHere({"AB"}), split = printHere({"A", "B"}), first = printHere({"A"});
+    EXPECT_EQ(split.left, joined.left);
+    EXPECT_NEAR(split.right, joined.right, 1);
+    EXPECT_GT(split.right, first.right + 20);  // "B" came after "A", not over it
+    EXPECT_NEAR(first.top, 400, 1);  // the line box hangs one unit below the origin
+    EXPECT_NEAR(first.bottom, 439, 1);
+}
+
+TEST_F(GlyphFontTest, FontStillDrawsAfterModeSwitches) {
+    Bounds before = inkOf("Zelmo", 100, 100, 1.0f);
+    for (int i = 0; i < 2; ++i) {
+        inputState.keys[VK_F1] = 1;
+        ASSERT_TRUE(checkSystemKeys());
+    }
+    apply2dPreset();
+    Bounds after = inkOf("Zelmo", 100, 100, 1.0f);
+    EXPECT_FALSE(after.empty());
+    EXPECT_EQ(before.left, after.left);
+    EXPECT_EQ(before.right, after.right);
+}
+
+TEST(GlyphFontFailures, NoFaceMeansEmptyFontAndSilentPrintsAndFreeingIsHarmlessWithoutAContext) {
+    openTestWindow();
+    GlyphFont font = {123, {}};
+    buildGlyphFont("Arial", 0, 600, &font);  // no face at size 0
+    EXPECT_EQ(font.listBase, 0u);
+    programFont = font;
+    apply2dPreset();
+    clearToBlack();
+    glColor4ub(255, 255, 255, 255);
+    printText(10, 10, 1.0f, 0, "Hello");
+    printTextUnit(0.1f, 0.1f, 1.0f, 0, "Hello");
+    printTextHere(10.0f, 0, "Hello");
+    EXPECT_TRUE(inkBounds().empty());
+
+    buildGlyphFont("Arial", 120, 600, &programFont);
+    uint32_t listBase = programFont.listBase;
+    ASSERT_NE(listBase, 0u);
+    closeTestWindow();  // the context is gone now
+    freeGlyphFont(listBase);
+    EXPECT_EQ(programFont.listBase, 0u);
+}
+
+}  // namespace
