@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench clean
+.PHONY: all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures clean
 
 all: build
 
@@ -35,6 +35,11 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure
+
+# Repaints the game's pictures (game/pictures) with the picture tool, and the contact sheet.
+pictures: build
+	$(BUILD)/make_pictures game/pictures
+	sh tools/contact_sheet.sh game/pictures docs/pictures.png
 
 # Benchmarks (Google Benchmark), in their own optimised build.
 BENCH_BUILD ?= build-bench

@@ -120,8 +120,8 @@ void platResizeWindow(PlatWindow* window, int32_t clientWidth, int32_t clientHei
 
 // --- Display mode and pointer -----------------------------------------------------------
 
-// Asks for a temporary display mode; fullscreen windows made afterwards use it. Returns false when
-// the video system cannot be started.
+// Asks for a temporary display mode: fullscreen windows made afterwards switch the display to the
+// closest mode it has. Always true.
 bool platChangeDisplayMode(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
 // Returns to the user's own mode.
 void platRestoreDisplayMode();

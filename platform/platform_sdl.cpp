@@ -298,14 +298,19 @@ static bool startVideo() {
 }
 
 bool platChangeDisplayMode(uint32_t width, uint32_t height, uint32_t bitsPerPixel) {
-    if (!startVideo()) return false;
-    SDL_DisplayMode wanted = {};
-    wanted.format = bitsPerPixel >= 24 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565;
-    wanted.w = (int)width;
-    wanted.h = (int)height;
-    if (!SDL_GetClosestDisplayMode(0, &wanted, &wantedMode)) wantedMode = wanted;
+    wantedMode = {};
+    wantedMode.format = bitsPerPixel >= 24 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565;
+    wantedMode.w = (int)width;
+    wantedMode.h = (int)height;
     wantedModeSet = true;
     return true;
+}
+
+// The display's own mode closest to the one asked for.
+static SDL_DisplayMode closestMode() {
+    SDL_DisplayMode closest;
+    if (!SDL_GetClosestDisplayMode(0, &wantedMode, &closest)) closest = wantedMode;
+    return closest;
 }
 
 void platRestoreDisplayMode() {
@@ -347,6 +352,8 @@ static PlatWindow* freeWindowSlot() {
 }
 
 PlatWindow* platCreateWindow(const PlatWindowSpec* spec) {
+    // SDL takes the X11 window class from its environment (a user's own setting wins).
+    if (spec->className) setenv("SDL_VIDEO_X11_WMCLASS", spec->className, 0);
     if (!startVideo()) return nullptr;
     PlatWindow* window = freeWindowSlot();
     if (!window) {
@@ -358,7 +365,6 @@ PlatWindow* platCreateWindow(const PlatWindowSpec* spec) {
         return nullptr;
     }
     setPixelFormat(spec);
-    if (spec->className) SDL_SetHint("SDL_VIDEO_X11_WMCLASS", spec->className);
     uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     flags |= spec->fullscreen ? (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS) : SDL_WINDOW_RESIZABLE;
     SDL_Window* sdl = SDL_CreateWindow(spec->title ? spec->title : "", spec->x, spec->y, spec->clientWidth,
@@ -367,7 +373,10 @@ PlatWindow* platCreateWindow(const PlatWindowSpec* spec) {
         setError("cannot create a window: %s", SDL_GetError());
         return nullptr;
     }
-    if (spec->fullscreen && wantedModeSet) SDL_SetWindowDisplayMode(sdl, &wantedMode);
+    if (spec->fullscreen && wantedModeSet) {
+        SDL_DisplayMode mode = closestMode();
+        SDL_SetWindowDisplayMode(sdl, &mode);
+    }
     *window = {sdl, SDL_GetWindowID(sdl), spec->windowProc, spec->fullscreen};
     SDL_DisableScreenSaver();
     screenSaverAllowed = false;

@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include "assets/pcx.h"
 #include "draw/glyph_font.h"
 #include "sequencer/sequencer.h"
 #include "shell/input.h"
@@ -14,7 +15,20 @@
 bool (*frameCallback)() = nullptr;
 uint32_t quitExitCode = 0;
 
-enum { fontHeight = 120, fontWeight = 600 };
+enum { fontHeight = 120, fontWeight = 600, iconSide = 16 };
+
+static uint8_t iconPixels[iconSide * iconSide * 4];
+
+// Decodes the icon once; without a usable one the window simply has none.
+static void loadAppIcon() {
+    Texture icon;
+    if (loadPcx(icon, appIconFile, streamBackendDefault) && icon.image->width == iconSide &&
+        icon.image->height == iconSide) {
+        memcpy(iconPixels, icon.image->pixels, sizeof iconPixels);
+        appIcon = iconPixels;
+    }
+    freeImage(icon);
+}
 
 bool checkSystemKeys() {
     if (inputState.keys[VK_ESCAPE]) return false;
@@ -46,6 +60,7 @@ bool mainLoopPass() {
 }
 
 static bool startUp() {
+    loadAppIcon();
     windowedRect.width = fullscreenRect.width = (int32_t)displayConfig.width;
     windowedRect.height = fullscreenRect.height = (int32_t)displayConfig.height;
     appFlags.active = 1;

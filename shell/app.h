@@ -22,8 +22,10 @@ extern AppFlags appFlags;
 // Called after every idle pass of the main loop; false ends the run. appMain installs checkSystemKeys.
 extern bool (*frameCallback)();
 
-// The scene table the program runs. The program links it in from the game.
+// The scene table the program runs, and its window icon (a 16 x 16 PCX picture, top row first).
+// The program links both in from the game.
 extern Scene gameScenes[];
+extern const uint8_t appIconFile[];
 
 // Runs the program: opens the window, builds the font, runs gameScenes until the run ends.
 // Returns the exit code: 0 for a normal end (Escape, a closed window, the end of the table),

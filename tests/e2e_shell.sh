@@ -24,6 +24,8 @@ WIN=$(wait_for_window ZELMO) || { echo "FAIL: no window"; exit 1; }
 sleep 1.5  # past the start-up pause: the waiting screen clears to green
 eval "$(xdotool getwindowgeometry --shell "$WIN")"
 check "fullscreen window size" "${WIDTH}x${HEIGHT}" "800x600"
+check "the window has the 16x16 icon" "$(xprop -id "$WIN" _NET_WM_ICON | grep -o 'Icon (16 x 16)')" "Icon (16 x 16)"
+check "the window class" "$(xprop -id "$WIN" WM_CLASS)" 'WM_CLASS(STRING) = "ZELMO", "ZELMO"'
 screenshot shot1.png
 check "frames are presented" "$(pixel shot1.png 400 300)" "51,102,51"
 

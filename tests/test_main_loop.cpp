@@ -5,6 +5,7 @@
 
 #include "gl_fixture.h"
 #include "scripted.h"
+#include "assets/stream.h"
 #include "sequencer/sequencer.h"
 #include "shell/app.h"
 #include "shell/input.h"
@@ -29,7 +30,8 @@ bool recordingFrame() {
 
 }  // namespace
 
-// The table appMain runs in this test program.
+// The table and icon appMain uses in this test program (an empty file: no icon).
+extern const EmbeddedFile appIconFile[] = {0, 0, 0, 0};
 Scene gameScenes[] = {
     {-1, -1, -1, nullptr, alwaysTrue, recordingFrame, 0, 0},
     {0, -1, -1, nullptr, nullptr, nullptr, 0, 0},
