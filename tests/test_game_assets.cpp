@@ -12,6 +12,7 @@
 #include "assets/pcx.h"
 #include "draw/sprite.h"
 #include "embedded.h"
+#include "game_fixture.h"
 #include "game/assets.h"
 #include "gl_fixture.h"
 #include "shell/presets.h"
@@ -138,10 +139,12 @@ class GameAssetsTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
+        forgetGameTextures();
         loadGameAssets();
     }
     void TearDown() override {
         releaseGameAssets();
+        forgetGameTextures();
         GlTest::TearDown();
     }
 };

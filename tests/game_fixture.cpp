@@ -1,0 +1,92 @@
+// The game scenario harness.
+#include "game_fixture.h"
+
+#include <GL/gl.h>
+
+#include "draw/sprite.h"
+#include "shell/app.h"
+#include "shell/input.h"
+#include "shell/window.h"
+
+void forgetGameTextures() {
+    Texture* all[] = {&texBlast1, &texChargeIcon, &texBlast2, &texBlast3, &texCritter1, &texCritter2,
+                      &texCharge1, &texCharge2, &texBurnt1, &texBurnt2, &texBurnt3, &texHandRight,
+                      &texHandLeft, &texHandIdle, &texBackground, &texTitle, &texGameOver};
+    for (Texture* texture : all) {
+        texture->name = 0;
+        freeImage(*texture);
+        texture->linear = 1;
+    }
+}
+
+void GameTest::SetUp() {
+    GlTest::SetUp();
+    forgetGameTextures();
+    buildGlyphFont("Arial", 120, 600, &programFont);
+    inputState = {};
+    sequencer = {0, 0, 0, 0, 0, 0, nullptr};
+    for (int i = 0; i < 5; ++i) gameScenes[i].active = gameScenes[i].done = 0;
+    chargeLive = blasting = gameOver = 0;
+    frameCallback = checkSystemKeys;
+    setClock(startClock);
+    sequencer.scenes = gameScenes;
+    startSequencer(sequencer);
+}
+
+void GameTest::TearDown() {
+    releaseGameAssets();
+    forgetGameTextures();
+    freeGlyphFont(programFont.listBase);
+    GlTest::TearDown();
+}
+
+bool GameTest::tickAt(uint32_t clock) {
+    setClock(clock);
+    PlatMessage message;
+    while (platPeekMessage(&message)) platDispatchMessage(&message);
+    return tickSequencer(sequencer);
+}
+
+void GameTest::enterPlay() {
+    tickAt(startClock + 1000);  // into the title
+    scriptMessage(WM_LBUTTONDOWN);
+    tickAt(startClock + 1016);  // the title frame takes the click
+    tickAt(startClock + 1032);  // into play: the round is set up, the clock restarts
+    ASSERT_EQ(sequencer.current, 2);
+    ASSERT_EQ(sequencer.startTime, startClock + 1032);
+}
+
+void GameTest::clearField() {
+    for (uint32_t i = 0; i < critterCount; ++i) critterAlive[i] = 0;
+}
+
+void GameTest::flyChargeAt(float x, float y, uint32_t launchedAt) {
+    chargeLive = 1;
+    blasting = 0;
+    chargePos = {x, y};
+    aimPoint = chargePos;
+    launchTime = launchedAt;
+    lastHomingStep = launchedAt;
+}
+
+void GameTest::blastAt(float x, float y, uint32_t blastAtTime) {
+    chargeLive = 1;
+    blasting = 1;
+    chargePos = {x, y};
+    blastStart = blastAtTime;
+}
+
+std::vector<uint8_t> grabBlock(int32_t x, int32_t y, int32_t width, int32_t height) {
+    std::vector<uint8_t> flipped((size_t)width * height * 4), block(flipped.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, 600 - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE, flipped.data());
+    for (int32_t row = 0; row < height; ++row)
+        std::copy(flipped.begin() + (size_t)(height - 1 - row) * width * 4,
+                  flipped.begin() + (size_t)(height - row) * width * 4, block.begin() + (size_t)row * width * 4);
+    return block;
+}
+
+void drawBackgroundOnly() {
+    fillScreen(0xFF000000);
+    drawSpriteSized(0, 0, 800, 600, texBackground, 0, 0, 0, 0);
+}
