@@ -43,11 +43,14 @@ pictures: build
 
 # Benchmarks (Google Benchmark), in their own optimised build.
 BENCH_BUILD ?= build-bench
-bench: deps
+bench: build
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_BENCH=ON -DZELMO_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD) -j$(JOBS)
 	$(BENCH_BUILD)/bench_pcx
 	SDL_VIDEODRIVER=offscreen $(BENCH_BUILD)/bench_font
+	SDL_VIDEODRIVER=offscreen $(BENCH_BUILD)/bench_game
+	bash -c '. tests/xvfb_lib.sh && start_xvfb && $(BENCH_BUILD)/frame_rate 5; stop_xvfb'
+	bash bench/game_memory.sh $(BUILD)/zelmo
 
 # The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
 # replays the seed corpus through it.

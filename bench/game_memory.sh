@@ -1,0 +1,22 @@
+#!/bin/bash
+# Peak resident memory of the real game under Xvfb through the title and a few rounds of play.
+set -u
+ZELMO=$(realpath "$1")
+. "$(dirname "$0")/../tests/xvfb_lib.sh"
+start_xvfb || exit 1
+trap stop_xvfb EXIT
+started=$(date +%s.%N)
+"$ZELMO" &
+PID=$!
+wait_for_window ZELMO >/dev/null
+sleep 1.5
+xdotool mousemove 400 300 mousedown 1 sleep 0.2 mouseup 1
+for i in $(seq 12); do
+    xdotool mousemove $((100 + i * 40)) $((100 + i * 25)) mousedown 1 sleep 0.5 mouseup 1 mousedown 3 sleep 0.1 mouseup 3
+    sleep 1.7
+done
+echo "peak resident memory: $(awk '/VmHWM/ { print $2 / 1024 " MB" }' /proc/$PID/status)"
+echo "resident now:         $(awk '/VmRSS/ { print $2 / 1024 " MB" }' /proc/$PID/status)"
+xdotool key Escape
+wait_exit $PID 2
+echo "exit code: $EXIT_CODE"
