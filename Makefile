@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures clean
+.PHONY: all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install package package-check clean
 
 all: build
 
@@ -36,9 +36,24 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure
 
+# Installs under PREFIX (default /usr/local): the program, its desktop entry and icons.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, and a check of it: its dependencies, and its unpacked binary run under Xvfb.
+PACKAGE_BUILD ?= build-package
+package: deps
+	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_TESTS=OFF >/dev/null
+	@cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	cd $(PACKAGE_BUILD) && cpack >/dev/null && ls -1 zelmo_*.deb
+
+package-check: package
+	bash tests/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
+
 # Repaints the game's pictures (game/pictures) with the picture tool, and the contact sheet.
 pictures: build
-	$(BUILD)/make_pictures game/pictures
+	$(BUILD)/make_pictures game/pictures game/icons
 	sh tools/contact_sheet.sh game/pictures docs/pictures.png
 
 # Benchmarks (Google Benchmark), in their own optimised build.
@@ -67,4 +82,4 @@ test-fuzz-corpus: fuzz-build
 	$(FUZZ_BUILD)/fuzz_pcx tests/corpus/pcx/*
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD)

@@ -1,7 +1,8 @@
 // The picture tool: paints every picture of the game and writes them as the PCX files the game
 // embeds. Deterministic: the same build writes the same bytes.
 //
-// Usage: make_pictures OUTPUT_DIR
+// Usage: make_pictures OUTPUT_DIR [ICON_DIR]
+// With ICON_DIR it also writes the desktop icon, the same swirl, as zelmo-16/48/128.png.
 #include <stdio.h>
 
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "tools/pcx_writer.h"
 #include "tools/pictures/palette.h"
+#include "tools/pictures/png_writer.h"
 #include "tools/pictures/pictures.h"
 
 namespace {
@@ -58,16 +60,33 @@ std::vector<uint8_t> encode(const Picture& picture, bool topRowFirst) {
     return encodePcx(canvas.width, canvas.height, indices.data(), sharedPalette().data());
 }
 
+// The icon as opaque RGBA through the shared palette, as the game shows it.
+std::vector<uint8_t> iconPixels(int size) {
+    Picture picture = iconPicture(size);
+    std::vector<uint8_t> indices = quantise(picture.canvas), rgba;
+    const std::vector<uint8_t>& palette = sharedPalette();
+    for (uint8_t index : indices) rgba.insert(rgba.end(), {palette[3 * index], palette[3 * index + 1], palette[3 * index + 2], 255});
+    return rgba;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: make_pictures OUTPUT_DIR\n");
+    if (argc != 2 && argc != 3) {
+        fprintf(stderr, "usage: make_pictures OUTPUT_DIR [ICON_DIR]\n");
         return 2;
     }
     for (const Entry& entry : entries) {
         std::string path = std::string(argv[1]) + "/" + entry.file;
         if (!writeFile(path, encode(entry.paint(entry.variant), entry.topRowFirst))) {
+            fprintf(stderr, "make_pictures: cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    for (int size : {16, 48, 128}) {
+        if (argc != 3) break;
+        std::string path = std::string(argv[2]) + "/zelmo-" + std::to_string(size) + ".png";
+        if (!writeFile(path, encodePng(size, size, iconPixels(size).data()))) {
             fprintf(stderr, "make_pictures: cannot write %s\n", path.c_str());
             return 1;
         }
