@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install package package-check clean
+.PHONY: all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install package package-check soak clean
 
 all: build
 
@@ -35,6 +35,12 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure
+
+# The soak test: SOAK_SECONDS of seeded hostile input against the real game under Xvfb.
+SOAK_SECONDS ?= 600
+SOAK_SEED ?= 1
+soak: build
+	bash tests/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
 
 # Installs under PREFIX (default /usr/local): the program, its desktop entry and icons.
 PREFIX ?= /usr/local

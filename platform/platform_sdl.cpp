@@ -13,6 +13,7 @@ struct PlatWindow {
     uint32_t id;
     WindowProc proc;
     bool fullscreen;
+    bool shown;  // shown once: hidden again afterwards counts as minimised
 };
 
 struct PlatContext {
@@ -159,8 +160,10 @@ static uint32_t clampToWord(int32_t value) {
     return value > 0xFFFF ? 0xFFFFu : (uint32_t)value;
 }
 
+// Minimised, or taken off the screen after it was shown (unmapped, as without a window manager).
 static bool isMinimized(PlatWindow* window) {
-    return (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0;
+    uint32_t flags = SDL_GetWindowFlags(window->sdl);
+    return (flags & SDL_WINDOW_MINIMIZED) != 0 || (window->shown && (flags & SDL_WINDOW_HIDDEN) != 0);
 }
 
 static uint32_t clientSizeLParam(PlatWindow* window) {
@@ -179,6 +182,7 @@ static void translateWindowEvent(const SDL_WindowEvent& event, PlatWindow* windo
         addPending(window, WM_SIZE, SIZE_RESTORED, clientSizeLParam(window));
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN:
         addPending(window, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0);
         addPending(window, WM_SIZE, SIZE_MINIMIZED, 0);
         break;
@@ -186,6 +190,7 @@ static void translateWindowEvent(const SDL_WindowEvent& event, PlatWindow* windo
         addPending(window, WM_SIZE, SIZE_MAXIMIZED, clientSizeLParam(window));
         break;
     case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SHOWN:
         addPending(window, WM_ACTIVATE, makeLParam(WA_ACTIVE, 0), 0);
         addPending(window, WM_SIZE, SIZE_RESTORED, clientSizeLParam(window));
         break;
@@ -377,7 +382,7 @@ PlatWindow* platCreateWindow(const PlatWindowSpec* spec) {
         SDL_DisplayMode mode = closestMode();
         SDL_SetWindowDisplayMode(sdl, &mode);
     }
-    *window = {sdl, SDL_GetWindowID(sdl), spec->windowProc, spec->fullscreen};
+    *window = {sdl, SDL_GetWindowID(sdl), spec->windowProc, spec->fullscreen, false};
     SDL_DisableScreenSaver();
     screenSaverAllowed = false;
     applyCursorCounter();
@@ -396,6 +401,7 @@ void platShowWindow(PlatWindow* window) {
     if (!isLive(window)) return;
     SDL_ShowWindow(window->sdl);
     SDL_RaiseWindow(window->sdl);
+    window->shown = true;
     platSendMessage(window, WM_ACTIVATE, makeLParam(WA_ACTIVE, 0), 0);
 }
 

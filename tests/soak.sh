@@ -1,0 +1,146 @@
+#!/bin/bash
+# Soak test: the real game under Xvfb with a seeded random mix of hostile input for a while.
+# It checks that the process stays alive and keeps presenting frames, that pictures and text
+# still draw after every F1 switch, that resident memory stays flat after the warm-up, and that
+# Escape still ends it with code 0. Prints its figures.
+#
+# Usage: soak.sh ZELMO [SECONDS=600] [SEED=1]
+set -u
+ZELMO=$(realpath "$1")
+DURATION=${2:-600}
+RANDOM=${3:-1}
+. "$(dirname "$0")/xvfb_lib.sh"
+WORK=$(mktemp -d)
+trap 'stop_xvfb; rm -rf "$WORK"' EXIT
+cd "$WORK"
+
+rss() { awk '/VmRSS/ { print $2 }' /proc/$PID/status 2>/dev/null; }
+alive() { kill -0 "$PID" 2>/dev/null; }
+window() { xdotool search --class ZELMO 2>/dev/null | tail -n 1; }
+between() { echo $(( $1 + RANDOM % ($2 - $1 + 1) )); }
+# The window's picture, scaled to the 800 x 600 virtual screen.
+window_shot() { import -window "$(window)" "$1" 2>/dev/null && mogrify -resize '800x600!' "$1" 2>/dev/null; }
+mean() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info: 2>/dev/null || echo 0; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN { print (a > b) ? "yes" : "no" }'; }
+
+start_xvfb || exit 1
+"$ZELMO" 2>stderr.txt &
+PID=$!
+wait_for_window ZELMO >/dev/null || { echo "FAIL: no window"; exit 1; }
+sleep 1.5
+xdotool mousemove 400 300 mousedown 1 sleep 0.2 mouseup 1  # into the first round
+sleep 0.5
+
+fullscreen=1
+switches=0 switch_failures=0 actions=0 bursts=0 resizes=0 minimises=0
+frames_checked=0 frozen=0
+start=$(date +%s)
+peak=0
+
+check_drawing_after_switch() {
+    sleep 0.6
+    window_shot switch.png
+    lit=$(mean switch.png 800x600+0+0 'r+g+b>0.1')
+    text=$(mean switch.png 100x20+200+568 'b>0.6')
+    if [ "$(above "$lit" 0.9)" != yes ] || [ "$(above "$text" 0.03)" != yes ]; then
+        switch_failures=$((switch_failures + 1))
+        cp switch.png "/tmp/switch-failure-$switch_failures.png"
+        echo "after switch $switches: field lit $lit, text $text"
+    fi
+}
+
+# Back to a window that fills the screen, with the pointer over it: without a window manager the
+# keyboard goes to the window under the pointer.
+normal_window() {
+    xdotool windowmap "$(window)" windowmove "$(window)" 0 0 windowsize "$(window)" 800 600 2>/dev/null
+    xdotool windowfocus "$(window)" mousemove 400 300 2>/dev/null
+    sleep 0.2
+}
+
+# One action: a number 0..11 picks it.
+act() {
+    actions=$((actions + 1))
+    x=$(between 0 799) y=$(between 0 599)
+    case $1 in
+        0|1|2) xdotool mousemove $x $y ;;
+        3) xdotool mousemove $x $y mousedown 1 sleep 0.$(between 1 5) mouseup 1 ;;
+        4) xdotool mousemove $x $y mousedown 3 sleep 0.1 mouseup 3 ;;
+        5) xdotool mousedown 1 mousemove $x $y sleep 0.3 mousemove $(between 0 799) $(between 0 599) sleep 0.3 mouseup 1 ;;
+        6)  # a burst of hundreds of messages between two frames
+            args=()
+            for i in $(seq 300); do args+=(mousemove $(between 0 799) $(between 0 599)); done
+            xdotool "${args[@]}" mousedown 1 mouseup 1 mousedown 3 mouseup 3
+            bursts=$((bursts + 1)) ;;
+        7)
+            normal_window
+            xdotool key F1
+            fullscreen=$((1 - fullscreen))
+            switches=$((switches + 1))
+            check_drawing_after_switch ;;
+        8)
+            if [ $fullscreen -eq 0 ]; then
+                xdotool windowmove "$(window)" $(between 0 300) $(between 0 200) 2>/dev/null
+                resizes=$((resizes + 1))
+            fi ;;
+        9)
+            if [ $fullscreen -eq 0 ]; then
+                w=$(between 1 800) h=$(between 1 600)
+                [ $(( RANDOM % 3 )) -eq 0 ] && w=1 h=1
+                xdotool windowsize "$(window)" $w $h sleep 0.3 windowsize "$(window)" 800 600 2>/dev/null
+                resizes=$((resizes + 1))
+            fi ;;
+        10)  # minimise (taken off the screen) and restore; focus returns, as a window manager gives it
+            xdotool windowunmap "$(window)" sleep 0.$(between 2 8) windowmap "$(window)" sleep 0.1 \
+                windowfocus "$(window)" 2>/dev/null
+            minimises=$((minimises + 1)) ;;
+        11)  # are frames still presented? the critters wander, so two looks differ
+            normal_window
+            window_shot a.png
+            sleep 0.3
+            window_shot b.png
+            frames_checked=$((frames_checked + 1))
+            if [ "$(compare -metric AE a.png b.png null: 2>&1)" = "0" ]; then
+                frozen=$((frozen + 1))
+                echo "no new frame at action $actions"
+            fi ;;
+    esac
+    sleep 0.05
+    now=$(rss)
+    [ -n "$now" ] && [ "$now" -gt "$peak" ] && peak=$now
+}
+
+# Warm-up: every kind of action once in each mode, and a blast, before the memory baseline.
+for round in 1 2; do
+    for kind in 0 3 4 5 6 8 9 10 11 7; do act $kind; done
+    sleep 1.6
+done
+# Memory is compared in the same state, the window filling the screen: a resized window's buffers
+# come and go with its size.
+settled_rss() { normal_window; sleep 1; rss; }
+baseline=$(settled_rss)
+
+while [ $(( $(date +%s) - start )) -lt "$DURATION" ] && alive; do
+    act $(( RANDOM % 12 ))
+done
+
+survived=no
+alive && survived=yes
+end_rss=$(settled_rss)
+xdotool key Escape
+wait_exit $PID 3
+growth=$(( (${end_rss:-0} - ${baseline:-0}) ))
+
+echo "soak figures: ${DURATION}s, seed ${3:-1}"
+echo "  actions $actions, F1 switches $switches, resizes and moves $resizes, minimise/restore $minimises, bursts $bursts"
+echo "  frame checks $frames_checked, frozen $frozen; drawing failures after switches $switch_failures"
+echo "  resident memory: after the warm-up ${baseline:-?} kB, at the end ${end_rss:-?} kB (growth $growth kB), peak $peak kB"
+echo "  exit code after Escape: $EXIT_CODE"
+[ -s stderr.txt ] && { echo "  stderr:"; sed 's/^/    /' stderr.txt; }
+
+check "alive throughout" "$survived" yes
+check "frames presented at every look" "$frozen" 0
+check "pictures and text draw after every F1 switch" "$switch_failures" 0
+check "resident memory grew by less than 2 MB" "$( [ "$growth" -lt 2048 ] && echo yes || echo no)" yes
+check "Escape ends it with code 0" "$EXIT_CODE" 0
+echo "soak: $FAILURES failure(s)"
+[ "$FAILURES" -eq 0 ]
