@@ -6,6 +6,7 @@
 #include <stdarg.h>
 #include <string.h>
 
+#include "draw/unit_space.h"
 #include "platform/platform.h"
 #include "support/support.h"
 
@@ -167,13 +168,7 @@ void printTextUnit(float x, float y, float scale, uint32_t listBase, const char*
     if (programFont.listBase == 0) return;
     va_list args;
     va_start(args, format);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0.0, 1.0, 1.0, 0.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushUnitSquareSpace();
     glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
@@ -182,10 +177,7 @@ void printTextUnit(float x, float y, float scale, uint32_t listBase, const char*
     glScalef(0.05f * scale, 0.05f * scale, 0.05f * scale);
     callGlyphLists(programFont.listBase, format, args);
     glPopAttrib();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    popUnitSquareSpace();
     va_end(args);
 }
 

@@ -1,6 +1,8 @@
 // The sprite blitter, fills and lines.
 #include "draw/sprite.h"
 
+#include "draw/unit_space.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -112,7 +114,7 @@ void drawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     glPopAttrib();
 }
 
-void drawLineUnit(float x1, float y1, float x2, float y2) {
+void pushUnitSquareSpace() {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -120,6 +122,18 @@ void drawLineUnit(float x1, float y1, float x2, float y2) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
+}
+
+void popUnitSquareSpace() {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void drawLineUnit(float x1, float y1, float x2, float y2) {
+    pushUnitSquareSpace();
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_TEXTURE_2D);
     glBegin(GL_LINES);
@@ -127,8 +141,5 @@ void drawLineUnit(float x1, float y1, float x2, float y2) {
     glVertex2f(x2, y2);
     glEnd();
     glPopAttrib();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    popUnitSquareSpace();
 }

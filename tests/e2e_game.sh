@@ -71,7 +71,7 @@ xdotool mousemove 380 280 mousedown 1 mousedown 3 sleep 0.15 mouseup 1 mouseup 3
 screenshot corner.png
 check "a right click blasts at once: smoke at the launch point" "$(smoke_in corner.png 160x160+670+440)" yes
 
-xdotool key Escape
+xdotool mousemove 400 300 key Escape
 wait_exit $PID 2
 check "Escape ends the game with code 0" "$EXIT_CODE" 0
 

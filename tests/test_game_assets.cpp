@@ -49,14 +49,7 @@ const CataloguePicture pictures[] = {
 };
 
 std::vector<uint8_t> readPicture(const std::string& name) {
-    std::vector<uint8_t> bytes;
-    FILE* file = fopen((std::string(ZELMO_SOURCE_DIR "/game/pictures/") + name).c_str(), "rb");
-    if (!file) return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    fclose(file);
-    return bytes;
+    return readFileBytes(std::string(ZELMO_SOURCE_DIR "/game/pictures/") + name);
 }
 
 uint32_t u16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }

@@ -184,17 +184,6 @@ std::string tempDir() {
     return dir ? dir : "/tmp";
 }
 
-std::vector<uint8_t> readAll(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    fclose(file);
-    return bytes;
-}
-
 TEST(Pcx, DecodesWhatImageMagickWritesExactlyAsImageMagickReadsIt) {
     std::string dir = tempDir();
     struct Case {
@@ -208,7 +197,7 @@ TEST(Pcx, DecodesWhatImageMagickWritesExactlyAsImageMagickReadsIt) {
                               " -seed 3 plasma:fractal -colors 200 -type Palette -compress " + c.compression +
                               " " + pcx + " && convert " + pcx + " -depth 8 rgba:" + raw;
         ASSERT_EQ(system(command.c_str()), 0) << command;
-        std::vector<uint8_t> file = readAll(pcx), expected = readAll(raw);
+        std::vector<uint8_t> file = readFileBytes(pcx), expected = readFileBytes(raw);
         ASSERT_EQ(expected.size(), (size_t)c.width * c.height * 4);
         Decoded d = decode(file);
         ASSERT_TRUE(d.ok) << c.width << "x" << c.height;
@@ -221,7 +210,7 @@ TEST(Pcx, DecodesWhatImageMagickWritesExactlyAsImageMagickReadsIt) {
 }
 
 TEST(Pcx, EmbeddedRecordHoldsTheFileItWasBuiltFrom) {
-    std::vector<uint8_t> file = readAll(ZELMO_SOURCE_DIR "/tests/data/plasma_34x17.pcx");
+    std::vector<uint8_t> file = readFileBytes(ZELMO_SOURCE_DIR "/tests/data/plasma_34x17.pcx");
     ASSERT_FALSE(file.empty());
     ASSERT_EQ(embeddedFileSize(testPlasmaPcx), file.size());
     EXPECT_EQ(memcmp(testPlasmaPcx + 4, file.data(), file.size()), 0);
