@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 
 #include <SDL.h>
+#include <malloc.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -272,6 +273,9 @@ static bool videoDriverIs(const char* name) {
 
 static bool startVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    // The GL driver's frame buffers come and go with every window and size; a fixed threshold keeps
+    // them in their own mappings, handed back when freed, instead of fragmenting the heap.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     // A fullscreen window that loses focus stays as it is, as the shell expects.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
