@@ -72,7 +72,7 @@ screenshot corner.png
 check "a right click blasts at once: smoke at the launch point" "$(smoke_in corner.png 160x160+670+440)" yes
 
 xdotool mousemove 400 300 key Escape
-wait_exit $PID 2
+wait_exit $PID 5
 check "Escape ends the game with code 0" "$EXIT_CODE" 0
 
 if [ -n "${ZELMO_SCREENSHOTS:-}" ]; then

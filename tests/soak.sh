@@ -127,7 +127,7 @@ survived=no
 alive && survived=yes
 end_rss=$(settled_rss)
 xdotool key Escape
-wait_exit $PID 3
+wait_exit $PID 5
 growth=$(( (${end_rss:-0} - ${baseline:-0}) ))
 
 echo "soak figures: ${DURATION}s, seed ${3:-1}"
@@ -140,7 +140,10 @@ echo "  exit code after Escape: $EXIT_CODE"
 check "alive throughout" "$survived" yes
 check "frames presented at every look" "$frozen" 0
 check "pictures and text draw after every F1 switch" "$switch_failures" 0
-check "resident memory grew by less than 2 MB" "$( [ "$growth" -lt 2048 ] && echo yes || echo no)" yes
+# A sanitizer's allocator keeps freed memory in quarantine: memory is only judged in a plain build.
+if [ -z "${ZELMO_SANITIZED:-}" ]; then
+    check "resident memory grew by less than 2 MB" "$( [ "$growth" -lt 2048 ] && echo yes || echo no)" yes
+fi
 check "Escape ends it with code 0" "$EXIT_CODE" 0
 echo "soak: $FAILURES failure(s)"
 [ "$FAILURES" -eq 0 ]
