@@ -25,7 +25,7 @@ run: build
 	$(BUILD)/zelmo
 
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: test-fast test-asan test-fuzz-corpus
+test: test-fast test-fuzz-corpus test-asan
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
