@@ -112,9 +112,7 @@ bool platGetWindowPosition(PlatWindow* window, int32_t* x, int32_t* y);
 bool platGetClientSize(PlatWindow* window, int32_t* width, int32_t* height);
 // Sets the window's icon from width x height RGBA pixels, rows top first. The pixels are copied.
 void platSetWindowIcon(PlatWindow* window, const uint8_t* rgba, int32_t width, int32_t height);
-// Test and tool helpers: the user minimising, restoring, moving or resizing the window.
-void platMinimizeWindow(PlatWindow* window);
-void platRestoreWindow(PlatWindow* window);
+// Test and tool helpers: the user moving or resizing the window.
 void platMoveWindow(PlatWindow* window, int32_t x, int32_t y);
 void platResizeWindow(PlatWindow* window, int32_t clientWidth, int32_t clientHeight);
 

@@ -463,14 +463,6 @@ void platSetWindowIcon(PlatWindow* window, const uint8_t* rgba, int32_t width, i
     SDL_FreeSurface(surface);
 }
 
-void platMinimizeWindow(PlatWindow* window) {
-    if (isLive(window)) SDL_MinimizeWindow(window->sdl);
-}
-
-void platRestoreWindow(PlatWindow* window) {
-    if (isLive(window)) SDL_RestoreWindow(window->sdl);
-}
-
 void platMoveWindow(PlatWindow* window, int32_t x, int32_t y) {
     if (isLive(window)) SDL_SetWindowPosition(window->sdl, x, y);
 }

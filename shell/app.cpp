@@ -15,15 +15,15 @@
 bool (*frameCallback)() = nullptr;
 uint32_t quitExitCode = 0;
 
-enum { fontHeight = 120, fontWeight = 600, iconSide = 16 };
+enum { fontHeight = 120, fontWeight = 600 };
 
-static uint8_t iconPixels[iconSide * iconSide * 4];
+static uint8_t iconPixels[appIconSide * appIconSide * 4];
 
 // Decodes the icon once; without a usable one the window simply has none.
 static void loadAppIcon() {
     Texture icon;
-    if (loadPcx(icon, appIconFile, streamBackendDefault) && icon.image->width == iconSide &&
-        icon.image->height == iconSide) {
+    if (loadPcx(icon, appIconFile, streamBackendDefault) && icon.image->width == appIconSide &&
+        icon.image->height == appIconSide) {
         memcpy(iconPixels, icon.image->pixels, sizeof iconPixels);
         appIcon = iconPixels;
     }

@@ -15,7 +15,7 @@ PlatContext* renderContext = nullptr;
 void (*currentPreset)() = nullptr;
 const uint8_t* appIcon = nullptr;
 
-enum { iconSize = 16, depthBits = 16 };
+enum { depthBits = 16 };
 
 static ScreenRect& modeRect() { return displayConfig.fullscreen ? fullscreenRect : windowedRect; }
 
@@ -51,7 +51,7 @@ bool createMainWindow() {
         destroyMainWindow();
         return false;
     }
-    if (appIcon) platSetWindowIcon(mainWindow, appIcon, iconSize, iconSize);
+    if (appIcon) platSetWindowIcon(mainWindow, appIcon, appIconSide, appIconSide);
     if (!renderContext) renderContext = platCreateContext(mainWindow);
     // Without a context nothing can be drawn: report it rather than run blind.
     if (!renderContext || !platMakeCurrent(mainWindow, renderContext)) {

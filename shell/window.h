@@ -21,7 +21,9 @@ extern PlatWindow* mainWindow;     // null while no window exists
 extern PlatContext* renderContext; // null until the first window; kept across switches
 // The render-state preset last selected; re-run on every viewport change. Null at start.
 extern void (*currentPreset)();
-// Pixels of the window icon (16 x 16 RGBA, rows top first) or null for none; set before creation.
+// Pixels of the window icon (appIconSide x appIconSide RGBA, rows top first) or null for none;
+// set before creation.
+enum { appIconSide = 16 };
 extern const uint8_t* appIcon;
 
 // Creates the window for the mode in displayConfig.fullscreen, with the context current on it,
