@@ -8,6 +8,27 @@
 
 static uint32_t bytesPerPixel(uint32_t format) { return format == GL_RGB ? 3u : 4u; }
 
+// Image rows are packed: 3-byte pixels leave rows of any length, which GL would otherwise read and
+// write as padded to 4 bytes, past the ends of the buffers. Sets both alignments to 1 and returns
+// what they were.
+struct PixelAlignment {
+    GLint pack, unpack;
+};
+
+static PixelAlignment packRows() {
+    PixelAlignment saved = {4, 4};
+    glGetIntegerv(GL_PACK_ALIGNMENT, &saved.pack);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &saved.unpack);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    return saved;
+}
+
+static void restoreRows(PixelAlignment saved) {
+    glPixelStorei(GL_PACK_ALIGNMENT, saved.pack);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, saved.unpack);
+}
+
 void uploadTexture(Texture& texture, uint32_t format) {
     Image* image = texture.image;
     if (!image || !image->pixels) return;
@@ -17,8 +38,10 @@ void uploadTexture(Texture& texture, uint32_t format) {
     texture.name = name;
     glBindTexture(GL_TEXTURE_2D, name);
     GLint components = format == GL_RGB ? 3 : 4;
+    PixelAlignment saved = packRows();
     glTexImage2D(GL_TEXTURE_2D, 0, components, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
                  image->pixels);
+    restoreRows(saved);
     GLint filter = texture.linear ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
@@ -32,8 +55,10 @@ void rescaleImage(Texture& texture, int32_t width, int32_t height, uint32_t form
     if (width < 1 || height < 1 || width > imageSideLimit || height > imageSideLimit) return;
     uint8_t* scaled = (uint8_t*)memAlloc(bytesPerPixel(format) * (uint32_t)width * (uint32_t)height);
     if (!scaled) return;
+    PixelAlignment saved = packRows();
     gluScaleImage(format, image->width, image->height, GL_UNSIGNED_BYTE, image->pixels, width, height,
                   GL_UNSIGNED_BYTE, scaled);
+    restoreRows(saved);
     memFree(image->pixels);
     image->pixels = scaled;
     image->width = width;

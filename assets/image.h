@@ -23,10 +23,12 @@ struct Texture {
 enum : int32_t { imageSideLimit = 16384 };  // largest width or height any operation accepts
 
 // Creates the GL texture from the image (format GL_RGB: 3 bytes a pixel, internal format 3;
-// otherwise 4) with the texture's flags, and leaves it bound. An earlier GL texture of this
+// otherwise 4) with the texture's flags, and leaves it bound. Rows are read packed (no padding),
+// whatever GL_UNPACK_ALIGNMENT says; the alignment is left as it was. An earlier GL texture of this
 // Texture is deleted first. Does nothing without an image with pixels. Needs a current context.
 void uploadTexture(Texture& texture, uint32_t format);
-// Replaces the pixels by a copy resampled with gluScaleImage to width x height (each 1..16384).
+// Replaces the pixels by a copy resampled with gluScaleImage to width x height (each 1..16384),
+// rows packed in both buffers (GL_RGB: 3 x width bytes a row); the pixel store is left as it was.
 // Does nothing without pixels or when the new buffer cannot be allocated.
 void rescaleImage(Texture& texture, int32_t width, int32_t height, uint32_t format);
 // uploadTexture, then frees the pixels; the Image keeps its width and height.

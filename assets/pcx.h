@@ -13,7 +13,8 @@
 // Never reads outside the file or writes outside the pixel buffer. Returns false, leaving the
 // texture without an image, for a picture outside the supported kind: shorter than its header and
 // palette, not one 8-bit plane, a maximum below its minimum, a side above imageSideLimit, a line
-// length other than the width or the width + 1, or out of memory. A run that would pass the end
+// length other than the width or the width + 1, more pixels than its data could ever fill (63 a
+// run-length pair, one an uncompressed byte, plus a line), or out of memory. A run that would pass the end
 // of the buffer is cut there, and the end of the data (where the palette begins) ends the picture;
 // pixels not reached stay transparent black.
 bool loadPcx(Texture& texture, const EmbeddedFile* file, int32_t streamKind);

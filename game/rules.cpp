@@ -82,7 +82,8 @@ void setUpRound() {
 void rewindToTitle() { sequencer.current -= 2; }
 
 double pixelDistance(Point a, Point b) {
-    uint32_t dx = (uint32_t)roundToInt(a.x - b.x), dy = (uint32_t)roundToInt(a.y - b.y);
+    // The exact difference of the two floats, rounded once: a float subtraction would round first.
+    uint32_t dx = (uint32_t)roundToInt((double)a.x - (double)b.x), dy = (uint32_t)roundToInt((double)a.y - (double)b.y);
     uint32_t squared = dx * dx + dy * dy;  // 32-bit, as the rule has it
     return sqrt((double)squared);
 }

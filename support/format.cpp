@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <string.h>
+#include <wchar.h>
 
 namespace {
 
@@ -24,54 +25,52 @@ struct Spec {
     bool leftAlign, zeroPad, alternate;
     int width;
     int precision;  // -1: none
-    char size;      // 0, 'h', 'l' or 'L' (64-bit)
+    char size;      // 0, 'h', 'l' (32 bits, as the platform's long) or 'L' (64-bit)
 };
 
-void putField(Output& out, const Spec& spec, const char* prefix, const char* body, int bodyLength) {
+// prefix, then zeros, then body, padded to the width. Only the buffer cuts the output.
+void putField(Output& out, const Spec& spec, const char* prefix, int zeros, const char* body, int bodyLength) {
     int prefixLength = (int)strlen(prefix);
-    int padding = spec.width - prefixLength - bodyLength;
+    int padding = spec.width - prefixLength - zeros - bodyLength;
     if (padding < 0) padding = 0;
     if (!spec.leftAlign && !spec.zeroPad) putRepeated(out, ' ', padding);
     for (int i = 0; i < prefixLength; ++i) put(out, prefix[i]);
     if (!spec.leftAlign && spec.zeroPad) putRepeated(out, '0', padding);
+    putRepeated(out, '0', zeros);
     for (int i = 0; i < bodyLength; ++i) put(out, body[i]);
     if (spec.leftAlign) putRepeated(out, ' ', padding);
 }
 
 void putInteger(Output& out, const Spec& spec, uint64_t magnitude, bool negative, unsigned base, bool upper) {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    char reversed[32];
+    char reversed[24], body[24];
     int count = 0;
     do {
         reversed[count++] = digits[magnitude % base];
         magnitude /= base;
     } while (magnitude != 0);
-    char body[96];
-    int length = 0;
-    for (int i = count; i < spec.precision && length < 64; ++i) body[length++] = '0';
-    while (count > 0) body[length++] = reversed[--count];
+    for (int i = 0; i < count; ++i) body[i] = reversed[count - 1 - i];
+    int zeros = spec.precision > count ? spec.precision - count : 0;
     const char* prefix = negative ? "-" : (spec.alternate && base == 16) ? (upper ? "0X" : "0x") : "";
-    putField(out, spec, prefix, body, length);
+    putField(out, spec, prefix, zeros, body, count);
 }
 
 int64_t takeSigned(va_list& args, char size) {
     if (size == 'L') return va_arg(args, long long);
-    if (size == 'l') return va_arg(args, long);
-    int value = va_arg(args, int);
+    int value = va_arg(args, int);  // 'l' is 32 bits here, as on the platform the format comes from
     return size == 'h' ? (short)value : value;
 }
 
 uint64_t takeUnsigned(va_list& args, char size) {
     if (size == 'L') return va_arg(args, unsigned long long);
-    if (size == 'l') return va_arg(args, unsigned long);
     unsigned value = va_arg(args, unsigned);
     return size == 'h' ? (unsigned short)value : value;
 }
 
-// Reads decimal digits; values stop growing at 1000, which no output can reach anyway.
+// Reads decimal digits. Values stop growing past the buffer, which cuts any output before that.
 const char* parseNumber(const char* p, int& value) {
     for (; *p >= '0' && *p <= '9'; ++p)
-        if (value < 1000) value = value * 10 + (*p - '0');
+        if (value <= formatLimit) value = value * 10 + (*p - '0');
     return p;
 }
 
@@ -95,6 +94,30 @@ const char* parseSpec(const char* p, Spec& spec) {
     return p;
 }
 
+// A wide character as the narrow code page shows it: ASCII as it is, anything else '?'.
+char narrowed(wchar_t c) { return c >= 0 && c < 128 ? (char)c : '?'; }
+
+void putNarrowString(Output& out, const Spec& spec, const char* text) {
+    if (!text) text = "(null)";
+    int length = 0;
+    while (text[length] && (spec.precision < 0 || length < spec.precision)) ++length;
+    putField(out, spec, "", 0, text, length);
+}
+
+void putWideString(Output& out, const Spec& spec, const wchar_t* text) {
+    if (!text) text = L"(null)";
+    int length = 0;
+    while (text[length] && (spec.precision < 0 || length < spec.precision)) ++length;
+    int padding = spec.width > length ? spec.width - length : 0;
+    if (!spec.leftAlign) putRepeated(out, spec.zeroPad ? '0' : ' ', padding);
+    for (int i = 0; i < length; ++i) put(out, narrowed(text[i]));
+    if (spec.leftAlign) putRepeated(out, ' ', padding);
+}
+
+// As in the narrow formatter: %s and %c are narrow unless 'l' asks for wide; %S and %C are wide
+// unless 'h' asks for narrow.
+bool wideArgument(char type, char size) { return (type == 'S' || type == 'C') ? size != 'h' : size == 'l'; }
+
 void putConversion(Output& out, const Spec& spec, char type, va_list& args) {
     switch (type) {
     case 'd':
@@ -115,19 +138,15 @@ void putConversion(Output& out, const Spec& spec, char type, va_list& args) {
     }
     case 'c':
     case 'C': {
-        char c = (char)va_arg(args, int);
-        putField(out, spec, "", &c, 1);
+        char c = wideArgument(type, spec.size) ? narrowed((wchar_t)va_arg(args, wint_t)) : (char)va_arg(args, int);
+        putField(out, spec, "", 0, &c, 1);
         break;
     }
     case 's':
-    case 'S': {
-        const char* text = va_arg(args, const char*);
-        if (!text) text = "(null)";
-        int length = 0;
-        while (text[length] && (spec.precision < 0 || length < spec.precision)) ++length;
-        putField(out, spec, "", text, length);
+    case 'S':
+        if (wideArgument(type, spec.size)) putWideString(out, spec, va_arg(args, const wchar_t*));
+        else putNarrowString(out, spec, va_arg(args, const char*));
         break;
-    }
     default: put(out, type); break;  // not a conversion of ours (also %f): the character itself
     }
 }

@@ -21,8 +21,11 @@ void* memAllocZeroed(uint32_t count, uint32_t size);
 enum { formatLimit = 1024 };  // bytes of formatted output, terminator included
 
 // printf-style formatting with the conversions %d %i %u %x %X %c %s %p and %% (flags - 0 #,
-// width, precision, size prefixes h and l); no floating point: any other conversion character
-// is copied as it stands. Writes at most formatLimit bytes with the terminator into buffer
+// width, precision, size prefixes h, l and ll/I64); no floating point: any other conversion
+// character is copied as it stands. As on the platform the formats come from, 'l' is 32 bits
+// (an int argument), and %S, %ls, %C and %lc take wide arguments (const wchar_t*, wchar_t), of
+// which ASCII prints as it is and every other character as '?'. Widths and precisions are cut
+// only by the buffer. Writes at most formatLimit bytes with the terminator into buffer
 // (which must hold formatLimit bytes, or use formatStringN). Returns the characters stored,
 // terminator not counted.
 int formatString(char* buffer, const char* format, ...);

@@ -17,6 +17,12 @@ TEST(PixelDistance, RoundsEachDifferenceTiesToEven) {
     EXPECT_EQ(pixelDistance({0, 0}, {80, 0}), 80.0);
     EXPECT_NEAR(pixelDistance({0, 0}, {48, 63}), 79.202, 0.001);
     EXPECT_EQ(pixelDistance({10.5f, 0}, {0, 0}), 10.0);  // 10.5 rounds to 10
+    // The exact difference is rounded once: 79.4999962 gives 79 (a float subtraction would round it
+    // to 79.5 first, and that to 80), so such a critter is inside the blast radius.
+    const float justAbove35 = 35.0f + ldexpf(1.0f, -18);
+    EXPECT_EQ(pixelDistance({justAbove35, 0}, {114.5f, 0}), 79.0);
+    EXPECT_EQ(pixelDistance({0, justAbove35}, {0, 114.5f}), 79.0);
+    EXPECT_EQ(pixelDistance({114.5f, 0}, {justAbove35, 0}), 79.0);
 }
 
 TEST(AimAtMouse, ClampsToTheFieldAndFacesTheAimPoint) {

@@ -152,6 +152,28 @@ TEST(Pcx, PicturesOutsideTheSupportedKindAreRejected) {
     selectStreamBackend(0);
 }
 
+TEST(Pcx, PicturesTheirDataCouldNeverFillAreRejectedBeforeAllocating) {
+    // The data runs up to the palette, so the builder's marker byte counts: {0xFF, 1} and the marker
+    // are a pair (63 pixels) and a lone byte (1), plus a line of slack. 8 x 9 is exactly that bound.
+    Decoded d = decode(buildPcx(sized(8, 9), {0xFF, 1}));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(pixelAt(d, 8), testColour(12));  // the marker starts line 1 afresh
+    EXPECT_EQ(pixelAt(d, 62), testColour(1));
+    EXPECT_EQ(pixelAt(d, 63), (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_FALSE(decode(buildPcx(sized(8, 10), {0xFF, 1})).ok);
+    EXPECT_FALSE(decode(buildPcx(sized(9, 9), {0xFF, 1})).ok);
+    // Uncompressed, one pixel a byte: 4 x 4 needs 12 data bytes with the slack line.
+    PcxSpec raw = sized(4, 4);
+    raw.encoding = 0;
+    EXPECT_TRUE(decode(buildPcx(raw, std::vector<uint8_t>(11, 3))).ok);
+    EXPECT_FALSE(decode(buildPcx(raw, std::vector<uint8_t>(10, 3))).ok);
+    // The largest sides on a file of header and palette alone: no gigabyte is asked for.
+    EXPECT_FALSE(decode(buildPcx(sized(16384, 16384), {})).ok);
+    raw = sized(16384, 16384);
+    raw.encoding = 0;
+    EXPECT_FALSE(decode(buildPcx(raw, std::vector<uint8_t>(4096, 1))).ok);
+}
+
 TEST(Pcx, RejectedPictureLeavesTheTextureWithoutAnImage) {
     std::vector<uint8_t> good = makeEmbedded(buildPcx(sized(2, 2), {1, 2, 3, 4}));
     PcxSpec badSpec = sized(2, 2);
@@ -176,6 +198,16 @@ TEST(Pcx, RunsAreCutAtTheBufferEndAndShortDataEndsThePicture) {
     EXPECT_EQ(pixelAt(d, 5), testColour(2));
     EXPECT_EQ(pixelAt(d, 6), (std::vector<uint8_t>{0, 0, 0, 0}));
     EXPECT_EQ(pixelAt(d, 15), (std::vector<uint8_t>{0, 0, 0, 0}));
+
+    // A run spills into line 1, whose data then ends (the palette marker is its last byte): the
+    // spilled pixel stays, and nothing of line 1 reaches past what its codes wrote.
+    d = decode(buildPcx(sized(16, 2), {0xD4, 5, 0xC2, 6}));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(pixelAt(d, 17), testColour(6));
+    EXPECT_EQ(pixelAt(d, 18), testColour(12));
+    EXPECT_EQ(pixelAt(d, 19), testColour(5));
+    EXPECT_EQ(pixelAt(d, 20), (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(pixelAt(d, 25), (std::vector<uint8_t>{0, 0, 0, 0}));
 }
 
 std::string tempDir() {

@@ -259,4 +259,52 @@ TEST_F(SpriteTest, RescaleThenUploadAndDropKeepsTheSize) {
     release(picture);
 }
 
+// Three-byte rows of odd length: the buffers hold exactly 3 x width x height bytes, so any row
+// padding would read or write past them (the sanitizer build catches that).
+TEST_F(SpriteTest, RgbRowsStayInsideTheirBuffersWhateverTheAlignment) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 8);
+    Texture picture;
+    picture.image = (Image*)memAlloc(sizeof(Image));
+    uint8_t* pixels = (uint8_t*)memAlloc(3 * 3 * 3);
+    for (int i = 0; i < 9; ++i) {  // columns red, green, blue
+        pixels[3 * i] = i % 3 == 0 ? 255 : 0;
+        pixels[3 * i + 1] = i % 3 == 1 ? 255 : 0;
+        pixels[3 * i + 2] = i % 3 == 2 ? 255 : 0;
+    }
+    *picture.image = {3, 3, pixels};
+    rescaleImage(picture, 5, 2, GL_RGB);
+    ASSERT_EQ(picture.image->width, 5);
+    const uint8_t* out = picture.image->pixels;
+    // Packed rows of 15 bytes: red rules the left end, blue the right, green the middle (GLU blends
+    // each end with the opposite one a little when it enlarges).
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_GT(out[15 * row + 0], 150) << row;
+        EXPECT_LT(out[15 * row + 2], 100) << row;
+        EXPECT_EQ(out[15 * row + 1], 0) << row;
+        EXPECT_EQ(out[15 * row + 7], 255) << row;
+        EXPECT_LT(out[15 * row + 12], 100) << row;
+        EXPECT_GT(out[15 * row + 14], 150) << row;
+    }
+    uploadTexture(picture, GL_RGB);
+    uint8_t back[2 * 5 * 4];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(memcmp(back + 4 * i, out + 3 * i, 3), 0) << "texel " << i;  // uploaded unpadded
+    GLint unpack = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    EXPECT_EQ(unpack, 4);  // the caller's pixel store is left as it was
+    glPixelStorei(GL_PACK_ALIGNMENT, 8);
+    rescaleImage(picture, 3, 3, GL_RGB);
+    GLint pack = 0;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    EXPECT_EQ(pack, 8);
+    EXPECT_GT(picture.image->pixels[0], 150);         // red still at the top-left
+    EXPECT_GT(picture.image->pixels[3 * 9 - 1], 150);  // blue at the bottom-right
+    EXPECT_GT(picture.image->pixels[3 * 4 + 1], 150);  // green in the middle
+    release(picture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+}
+
 }  // namespace

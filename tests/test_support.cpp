@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <math.h>
 #include <string.h>
+#include <wchar.h>
 #include <unistd.h>
 
 #include <string>
@@ -96,7 +97,14 @@ TEST(FormatString, IntegerCharacterAndStringConversions) {
     EXPECT_EQ(format("%c%c%%", 'o', 'k'), "ok%");
     EXPECT_EQ(format("%s|%.2s|%4s|%-4s|", "abc", "abc", "ab", "ab"), "abc|ab|  ab|ab  |");
     EXPECT_EQ(format("%s", (const char*)nullptr), "(null)");
-    EXPECT_EQ(format("%hd %ld", 70000, 5000000000L), "4464 5000000000");
+    // 'l' is 32 bits, as on the platform the formats come from; 'll' and 'I64' are 64.
+    EXPECT_EQ(format("%hd %ld %lu %lld %I64u", 70000, -7, 4294967295u, 5000000000LL, 5000000001ULL),
+              "4464 -7 4294967295 5000000000 5000000001");
+    // Wide strings and characters: ASCII as it is, the rest as '?'; 'h' makes %S and %C narrow.
+    EXPECT_EQ(format("%S|%ls|%C%lc|%5S|%-4ls|%.2S", L"wide", L"w\u00e9", (wint_t)L'x', (wint_t)L'\u20ac', L"ab",
+                     L"ab", L"abc"),
+              "wide|w?|x?|   ab|ab  |ab");
+    EXPECT_EQ(format("%hS|%hC|%S", "narrow", 'n', (const wchar_t*)nullptr), "narrow|n|(null)");
 }
 
 TEST(FormatString, HasNoFloatingPointAndCutsAtTheLimit) {
@@ -105,7 +113,14 @@ TEST(FormatString, HasNoFloatingPointAndCutsAtTheLimit) {
     std::string cut = format("%s%s", longText.c_str(), "tail");
     EXPECT_EQ(cut.size(), (size_t)formatLimit - 1);
     EXPECT_EQ(cut, longText.substr(0, formatLimit - 1));
-    EXPECT_EQ(format("%2000d", 1).size(), (size_t)formatLimit - 1);
+    // Widths and precisions are cut by the buffer alone.
+    EXPECT_EQ(format("%.100d", 5), std::string(99, '0') + "5");
+    EXPECT_EQ(format("%-.70x|", 255u), std::string(68, '0') + "ff|");
+    EXPECT_EQ(format("%1000d|", 1), std::string(999, ' ') + "1|");
+    EXPECT_EQ(format("%2000d", 1), std::string(formatLimit - 1, ' '));
+    EXPECT_EQ(format("%10000d", 1), std::string(formatLimit - 1, ' '));
+    EXPECT_EQ(format("%.10000s", longText.c_str()), longText.substr(0, formatLimit - 1));
+    EXPECT_EQ(format("%01030d", -3), "-" + std::string(formatLimit - 2, '0'));
 
     char small[8];
     memset(small, 'z', sizeof small);
