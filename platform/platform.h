@@ -65,7 +65,10 @@ typedef int32_t (*WindowProc)(PlatWindow* window, uint32_t message, uint32_t wPa
 // --- Messages ---------------------------------------------------------------------------
 
 // Takes one pending message without waiting. Returns false when none is pending.
-// Posted messages (WM_QUIT) come after the window messages already waiting.
+// Order: messages the platform posted (WM_SYSCOMMAND requests) first, then a posted quit (WM_QUIT),
+// then the window and input messages of the message source. Consecutive mouse moves that waited
+// together arrive as one WM_MOUSEMOVE with the latest position; no key or button message is dropped.
+// A key or button release for a window that no longer exists goes to the live window.
 bool platPeekMessage(PlatMessage* out);
 // Calls the window procedure of out->window; 0 for a message without a live window.
 int32_t platDispatchMessage(const PlatMessage* message);
@@ -74,11 +77,13 @@ int32_t platSendMessage(PlatWindow* window, uint32_t message, uint32_t wParam, u
 // Queues WM_QUIT with the exit code in wParam.
 void platPostQuitMessage(uint32_t exitCode);
 // What the platform does with a message a program does not handle: WM_CLOSE destroys the window,
-// WM_SYSCOMMAND SC_CLOSE sends WM_CLOSE, SC_SCREENSAVE lets the screen saver run again. Returns 0.
+// WM_SYSCOMMAND SC_CLOSE sends WM_CLOSE, SC_SCREENSAVE and SC_MONITORPOWER let the screen saver run
+// again; SC_* values are compared with their low four bits masked. Returns 0.
 int32_t platDefWindowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);
 
-// Test seam: the source of window messages. The default reads the SDL event queue and
-// translates each event into zero or more messages. A test installs its own to script exact
+// Test seam: the source of window messages. The default reads SDL's events (taken from SDL as it
+// raises them, see platPeekMessage) and translates each into zero or more messages. Pointer
+// positions are client pixels, kept inside 0..client size - 1 while a held button captures the pointer. A test installs its own to script exact
 // input; it fills *out and returns true, or returns false when nothing is pending.
 typedef bool (*MessageSource)(PlatMessage* out);
 extern MessageSource platMessageSource;

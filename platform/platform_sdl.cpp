@@ -35,6 +35,13 @@ static uint32_t quitCode;
 static PlatMessage pending[pendingCapacity];  // translated SDL events not yet taken
 static uint32_t pendingHead, pendingCount;
 
+// SDL's events as SDL raises them, before translation. SDL's own queue drops the newest events once
+// 65535 wait (a stalled process and a burst of pointer motion); this ring merges consecutive motion
+// instead, so a key or button event is never lost behind it.
+enum { rawCapacity = 8192 };
+static SDL_Event rawEvents[rawCapacity];
+static uint32_t rawHead, rawCount;
+
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
 static int32_t cursorCounter;
@@ -112,9 +119,11 @@ int32_t platDefWindowProc(PlatWindow* window, uint32_t message, uint32_t wParam,
     (void)lParam;
     if (message == WM_CLOSE) {
         platDestroyWindow(window);
-    } else if (message == WM_SYSCOMMAND && wParam == SC_CLOSE) {
+    } else if (message == WM_SYSCOMMAND && (wParam & 0xFFF0u) == SC_CLOSE) {
+        // As the system's default procedure does: the low four bits of an SC_* value are its own.
         platSendMessage(window, WM_CLOSE, 0, 0);
-    } else if (message == WM_SYSCOMMAND && (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER)) {
+    } else if (message == WM_SYSCOMMAND &&
+               ((wParam & 0xFFF0u) == SC_SCREENSAVE || (wParam & 0xFFF0u) == SC_MONITORPOWER)) {
         screenSaverAllowed = true;
         SDL_EnableScreenSaver();
     }
@@ -173,6 +182,22 @@ static uint32_t clientSizeLParam(PlatWindow* window) {
     return makeLParam(clampToWord(width), clampToWord(height));
 }
 
+// The window captures the pointer while a button is held, so that the release is never lost; the
+// positions it reports outside stay at the nearest point of the client area, as if the pointer had
+// stopped at its edge.
+static uint32_t clientPointLParam(PlatWindow* window, int32_t x, int32_t y) {
+    int32_t width = 0, height = 0;
+    platGetClientSize(window, &width, &height);
+    if (width > 0 && x >= width) x = width - 1;
+    if (height > 0 && y >= height) y = height - 1;
+    return makeLParam(clampToWord(x), clampToWord(y));
+}
+
+static PlatWindow* windowOrLive(uint32_t id) {
+    PlatWindow* window = windowFromId(id);
+    return window ? window : firstLiveWindow();
+}
+
 static void translateWindowEvent(const SDL_WindowEvent& event, PlatWindow* window) {
     uint32_t minimized = isMinimized(window) ? 1u : 0u;
     switch (event.event) {
@@ -228,7 +253,7 @@ static void translateButton(const SDL_MouseButtonEvent& event, PlatWindow* windo
     case SDL_BUTTON_MIDDLE: message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
     default: return;
     }
-    addPending(window, message, 0, makeLParam(clampToWord(event.x), clampToWord(event.y)));
+    addPending(window, message, 0, clientPointLParam(window, event.x, event.y));
 }
 
 static void translateEvent(const SDL_Event& event) {
@@ -237,16 +262,20 @@ static void translateEvent(const SDL_Event& event) {
         if (PlatWindow* window = windowFromId(event.window.windowID)) translateWindowEvent(event.window, window);
         break;
     case SDL_KEYDOWN:
-    case SDL_KEYUP:
         if (PlatWindow* window = windowFromId(event.key.windowID)) translateKey(event.key, window);
+        break;
+    case SDL_KEYUP:
+        if (PlatWindow* window = windowOrLive(event.key.windowID)) translateKey(event.key, window);
         break;
     case SDL_MOUSEMOTION:
         if (PlatWindow* window = windowFromId(event.motion.windowID))
-            addPending(window, WM_MOUSEMOVE, 0, makeLParam(clampToWord(event.motion.x), clampToWord(event.motion.y)));
+            addPending(window, WM_MOUSEMOVE, 0, clientPointLParam(window, event.motion.x, event.motion.y));
         break;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
         if (PlatWindow* window = windowFromId(event.button.windowID)) translateButton(event.button, window);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (PlatWindow* window = windowOrLive(event.button.windowID)) translateButton(event.button, window);
         break;
     case SDL_QUIT:  // a termination signal: treat it as the user closing the window
         if (PlatWindow* window = firstLiveWindow()) addPending(window, WM_CLOSE, 0, 0);
@@ -257,11 +286,60 @@ static void translateEvent(const SDL_Event& event) {
     }
 }
 
+static bool isTranslated(uint32_t type) {
+    return type == SDL_WINDOWEVENT || type == SDL_KEYDOWN || type == SDL_KEYUP || type == SDL_MOUSEMOTION ||
+           type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP || type == SDL_QUIT;
+}
+
+static bool mergesInto(const SDL_Event& last, const SDL_Event& motion) {
+    return last.type == SDL_MOUSEMOTION && last.motion.windowID == motion.motion.windowID &&
+           last.motion.state == motion.motion.state;
+}
+
+// SDL's event filter: called for every event SDL queues, as it queues it. Returns 0 for the events
+// taken into the ring (and those never translated), 1 to leave one in SDL's queue when the ring is full.
+static int takeRawEvent(void*, SDL_Event* event) {
+    if (!isTranslated(event->type)) return 0;
+    if (event->type == SDL_MOUSEMOTION && rawCount > 0) {
+        SDL_Event& last = rawEvents[(rawHead + rawCount - 1) % rawCapacity];
+        if (mergesInto(last, *event)) {  // as a message queue merges mouse moves: the latest position
+            last.motion.x = event->motion.x;
+            last.motion.y = event->motion.y;
+            last.motion.timestamp = event->motion.timestamp;
+            return 0;
+        }
+    }
+    if (rawCount == rawCapacity) return 1;
+    rawEvents[(rawHead + rawCount) % rawCapacity] = *event;
+    rawCount += 1;
+    return 0;
+}
+
+static bool takeEvent(SDL_Event* event) {
+    if (rawCount > 0) {
+        *event = rawEvents[rawHead];
+        rawHead = (rawHead + 1) % rawCapacity;
+        rawCount -= 1;
+        return true;
+    }
+    return SDL_PeepEvents(event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1;  // a full ring's overflow
+}
+
+// A release whose window went away (a mode switch) belongs to the live window: otherwise its key or
+// button would read as held for the rest of the run.
+static bool isRelease(uint32_t message) {
+    return message == WM_KEYUP || message == WM_SYSKEYUP || message == WM_LBUTTONUP || message == WM_RBUTTONUP ||
+           message == WM_MBUTTONUP;
+}
+
 bool platReadSystemMessage(PlatMessage* out) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
+    if (pendingCount == 0 && rawCount == 0) SDL_PumpEvents();
     SDL_Event event;
-    while (pendingCount == 0 && SDL_PollEvent(&event)) translateEvent(event);
-    return popMessage(pending, pendingCapacity, &pendingHead, &pendingCount, out);
+    while (pendingCount == 0 && takeEvent(&event)) translateEvent(event);
+    if (!popMessage(pending, pendingCapacity, &pendingHead, &pendingCount, out)) return false;
+    if (!out->window && isRelease(out->message)) out->window = firstLiveWindow();
+    return true;
 }
 
 // --- Video system, display mode, pointer -------------------------------------------------
@@ -289,6 +367,8 @@ static bool startVideo() {
         setError("cannot open a display (%s); is DISPLAY set to a running X server?", SDL_GetError());
         return false;
     }
+    rawHead = rawCount = 0;
+    SDL_SetEventFilter(takeRawEvent, nullptr);
     // SDL may fall back to a driver that shows nothing; only a test that asks for one gets it.
     bool invisible = videoDriverIs("offscreen") || videoDriverIs("dummy");
     if (invisible && !(asked && strcasecmp(asked, SDL_GetCurrentVideoDriver()) == 0)) {
@@ -413,9 +493,12 @@ static void dropMessagesFor(PlatWindow* window) {
     for (uint32_t i = 0; i < postedCount; ++i)
         if (posted[(postedHead + i) % postedCapacity].window == window)
             posted[(postedHead + i) % postedCapacity] = {nullptr, WM_NULL, 0, 0};
-    for (uint32_t i = 0; i < pendingCount; ++i)
-        if (pending[(pendingHead + i) % pendingCapacity].window == window)
-            pending[(pendingHead + i) % pendingCapacity] = {nullptr, WM_NULL, 0, 0};
+    for (uint32_t i = 0; i < pendingCount; ++i) {
+        PlatMessage& message = pending[(pendingHead + i) % pendingCapacity];
+        if (message.window != window) continue;
+        if (isRelease(message.message)) message.window = nullptr;  // goes to the next live window
+        else message = {nullptr, WM_NULL, 0, 0};
+    }
 }
 
 void platDestroyWindow(PlatWindow* window) {
@@ -511,5 +594,5 @@ void platShutdown() {
     SDL_GL_UnloadLibrary();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
-    pendingCount = postedCount = 0;
+    pendingCount = postedCount = rawCount = 0;
 }

@@ -56,6 +56,7 @@ bool mainLoopPass() {
         return false;
     }
     if (!frameCallback()) appFlags.quitRequested = 1;
+    idlePassDone();
     return true;
 }
 

@@ -6,6 +6,35 @@
 
 InputState inputState = {};
 
+// Escape and F1 act in checkSystemKeys, which runs once per idle pass. A press released before
+// that pass would go unseen (a quick tap on a slow frame), so such a release waits for the pass.
+static uint8_t downSinceIdlePass[256];
+static uint8_t releaseAfterIdlePass[256];
+
+static bool isSystemKey(uint32_t key) { return key == VK_ESCAPE || key == VK_F1; }
+
+void idlePassDone() {
+    static const uint32_t systemKeys[2] = {VK_ESCAPE, VK_F1};
+    for (uint32_t key : systemKeys) {
+        if (releaseAfterIdlePass[key]) inputState.keys[key] = 0;
+        releaseAfterIdlePass[key] = 0;
+        downSinceIdlePass[key] = 0;
+    }
+}
+
+static void keyDown(uint32_t key) {
+    inputState.keys[key] = 1;
+    if (isSystemKey(key)) {
+        downSinceIdlePass[key] = 1;
+        releaseAfterIdlePass[key] = 0;
+    }
+}
+
+static void keyUp(uint32_t key) {
+    if (isSystemKey(key) && downSinceIdlePass[key]) releaseAfterIdlePass[key] = 1;
+    else inputState.keys[key] = 0;
+}
+
 int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam) {
     switch (message) {
     case WM_MOVE:
@@ -22,10 +51,10 @@ int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32
         platPostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
-        inputState.keys[wParam & 0xFF] = 1;
+        keyDown(wParam & 0xFF);
         return 0;
     case WM_KEYUP:
-        inputState.keys[wParam & 0xFF] = 0;
+        keyUp(wParam & 0xFF);
         return 0;
     case WM_SYSCOMMAND:
         if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) return 0;

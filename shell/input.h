@@ -16,4 +16,8 @@ extern InputState inputState;
 
 // Turns window messages into inputState, appFlags.active, currentRect and the viewport; a close
 // request posts the quit (code 0); screen saver and monitor power-off requests are swallowed.
+// Escape and F1 are never missed: when one is released before the idle pass after its press has
+// run, its entry stays 1 until that pass is done (idlePassDone), then reads 0.
 int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);
+// The main loop's note that an idle pass (frame and frameCallback) has run.
+void idlePassDone();

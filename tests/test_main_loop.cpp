@@ -83,6 +83,19 @@ TEST_F(AppMainTest, EscapeEndsTheRunWithCodeZeroAfterOneMoreFrame) {
     EXPECT_TRUE(frames[2].escapeDown);  // the frame after the key-down still ran
 }
 
+TEST_F(AppMainTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
+    frameHook = [] {
+        if (frames.size() == 2) {
+            scriptMessage(WM_KEYDOWN, VK_ESCAPE);
+            scriptMessage(WM_KEYUP, VK_ESCAPE);  // released before any idle pass has run
+        }
+        return false;
+    };
+    EXPECT_EQ(appMain(), 0u);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_TRUE(frames[2].escapeDown);
+}
+
 TEST_F(AppMainTest, EndOfTheTableEndsTheRunWithCodeZero) {
     frameHook = [] {
         scriptMessage(WM_MOUSEMOVE, 0, makeLParam(3, 4));  // a last message: its wParam is not the code
@@ -168,6 +181,24 @@ TEST_F(MainLoopTest, QuitMessageEndsTheLoopAndItsCodeIsKept) {
     EXPECT_EQ(quitExitCode, 3u);
     EXPECT_EQ(callbacks, 0);
     EXPECT_FALSE(mainLoopPass());  // the flag is never cleared
+}
+
+TEST_F(MainLoopTest, AnF1TapBetweenTwoFramesSwitchesOnceAndThenReadsReleased) {
+    frameCallback = checkSystemKeys;
+    uint8_t before = displayConfig.fullscreen;
+    scriptMessage(WM_KEYDOWN, VK_F1);
+    scriptMessage(WM_KEYUP, VK_F1);
+    EXPECT_TRUE(mainLoopPass());
+    EXPECT_TRUE(mainLoopPass());
+    EXPECT_EQ(inputState.keys[VK_F1], 1);  // held for the idle pass to come
+    EXPECT_TRUE(mainLoopPass());
+    EXPECT_EQ(displayConfig.fullscreen, 1 - before);
+    EXPECT_EQ(inputState.keys[VK_F1], 0);
+    PlatMessage message;  // what the new window posted
+    while (platPeekMessage(&message)) platDispatchMessage(&message);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(mainLoopPass());
+    EXPECT_EQ(displayConfig.fullscreen, 1 - before);  // one switch only
+    EXPECT_EQ(frames.size(), 4u);
 }
 
 TEST_F(MainLoopTest, FalseFromTheCallbackEndsTheLoopAtTheNextPass) {

@@ -29,14 +29,45 @@ bool takeQuit(uint32_t* code) {
 
 using WindowProcTest = GlTest;
 
+// A fresh window: the platform disables the screen saver again for it.
+void createMainWindowAgain() {
+    destroyMainWindow();
+    ASSERT_TRUE(createMainWindow());
+    PlatMessage message;
+    while (platPeekMessage(&message)) platDispatchMessage(&message);
+}
+
 TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
     inputState = {};
-    EXPECT_EQ(send(WM_KEYDOWN, VK_F1), 0);
-    EXPECT_EQ(inputState.keys[VK_F1], 1);
-    EXPECT_EQ(send(WM_KEYUP, VK_F1), 0);
-    EXPECT_EQ(inputState.keys[VK_F1], 0);
+    idlePassDone();
+    EXPECT_EQ(send(WM_KEYDOWN, 'Q'), 0);
+    EXPECT_EQ(inputState.keys['Q'], 1);
+    EXPECT_EQ(send(WM_KEYUP, 'Q'), 0);
+    EXPECT_EQ(inputState.keys['Q'], 0);
     send(WM_SYSKEYDOWN, 'A');  // keys pressed with Alt never reach the table
     EXPECT_EQ(inputState.keys['A'], 0);
+    // Escape and F1 released before an idle pass has seen them stay down until one has.
+    for (uint32_t key : {VK_ESCAPE, VK_F1}) {
+        send(WM_KEYDOWN, key);
+        EXPECT_EQ(send(WM_KEYUP, key), 0);
+        EXPECT_EQ(inputState.keys[key], 1) << key;
+        idlePassDone();
+        EXPECT_EQ(inputState.keys[key], 0) << key;
+        send(WM_KEYDOWN, key);  // seen by a pass while held: the release acts at once
+        idlePassDone();
+        EXPECT_EQ(inputState.keys[key], 1) << key;
+        send(WM_KEYUP, key);
+        EXPECT_EQ(inputState.keys[key], 0) << key;
+        send(WM_KEYDOWN, key);  // pressed again after a deferred release: held again
+        send(WM_KEYUP, key);
+        send(WM_KEYDOWN, key);
+        idlePassDone();
+        EXPECT_EQ(inputState.keys[key], 1) << key;
+        send(WM_KEYUP, key);
+    }
+    send(WM_KEYDOWN, 'Q');  // other keys follow their messages alone
+    send(WM_KEYUP, 'Q');
+    EXPECT_EQ(inputState.keys['Q'], 0);
 
     send(WM_LBUTTONDOWN, 0, makeLParam(50, 60));  // a click is located at the last move
     EXPECT_EQ(inputState.leftButton, 1);
@@ -94,11 +125,21 @@ TEST_F(WindowProcTest, ScreenSaverAndMonitorPowerRequestsAreSwallowed) {
     EXPECT_FALSE(platScreenSaverAllowed());
     // The requests the platform posted when the window opened were swallowed too (the fixture
     // dispatched them).
-    // The comparison takes the whole wParam: a value with low bits set goes to the default procedure.
-    send(WM_SYSCOMMAND, SC_SCREENSAVE | 1);
-    EXPECT_FALSE(platScreenSaverAllowed());
-    platDefWindowProc(mainWindow, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    // The window procedure compares the whole wParam: a value with low bits set goes to the default
+    // procedure, which masks them as the system's does, and so lets the screen saver run again.
+    EXPECT_EQ(send(WM_SYSCOMMAND, SC_SCREENSAVE | 1), 0);
     EXPECT_TRUE(platScreenSaverAllowed());
+    createMainWindowAgain();
+    EXPECT_FALSE(platScreenSaverAllowed());
+    send(WM_SYSCOMMAND, SC_MONITORPOWER | 2);
+    EXPECT_TRUE(platScreenSaverAllowed());
+    createMainWindowAgain();
+    send(WM_SYSCOMMAND, 0xF100);  // another command: the default procedure does nothing with it
+    EXPECT_FALSE(platScreenSaverAllowed());
+    uint32_t code = 99;
+    send(WM_SYSCOMMAND, SC_CLOSE | 3);
+    ASSERT_TRUE(takeQuit(&code));
+    EXPECT_EQ(code, 0u);
 }
 
 TEST_F(WindowProcTest, MoveStoresTheOuterPosition) {

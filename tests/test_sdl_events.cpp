@@ -1,0 +1,156 @@
+// The platform's translation of real SDL events (pushed under the offscreen driver) into messages:
+// keys, buttons, merged pointer motion after a stall, releases across a mode switch.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gl_fixture.h"
+#include "shell/app.h"
+#include "shell/input.h"
+#include "shell/window.h"
+
+namespace {
+
+// SDL's id of the newest live window, which is the main window.
+uint32_t liveWindowId() {
+    uint32_t newest = 0;
+    for (uint32_t id = 1; id < 4096; ++id)
+        if (SDL_GetWindowFromID(id)) newest = id;
+    return newest;
+}
+
+void pushKey(uint32_t windowId, bool down, SDL_Keycode key, uint16_t mod = KMOD_NONE) {
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.windowID = windowId;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    event.key.keysym.mod = mod;
+    SDL_PushEvent(&event);  // 0: the platform took it from SDL as it came
+}
+
+void pushButton(uint32_t windowId, bool down, uint8_t button, int32_t x, int32_t y) {
+    SDL_Event event = {};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.windowID = windowId;
+    event.button.button = button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.x = x;
+    event.button.y = y;
+    SDL_PushEvent(&event);  // 0: the platform took it from SDL as it came
+}
+
+void pushMotion(uint32_t windowId, int32_t x, int32_t y, uint32_t buttons) {
+    SDL_Event event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = windowId;
+    event.motion.state = buttons;
+    event.motion.x = x;
+    event.motion.y = y;
+    SDL_PushEvent(&event);
+}
+
+// Every message the real source gives now, dispatched to the window procedure as the loop does.
+std::vector<PlatMessage> drain() {
+    std::vector<PlatMessage> taken;
+    PlatMessage message;
+    while (platPeekMessage(&message)) {
+        taken.push_back(message);
+        platDispatchMessage(&message);
+    }
+    return taken;
+}
+
+class SdlEventTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        platMessageSource = platReadSystemMessage;
+        drain();  // whatever opening the window raised
+        inputState = {};
+        idlePassDone();
+    }
+};
+
+TEST_F(SdlEventTest, KeysAndButtonsBecomeTheirMessages) {
+    uint32_t id = liveWindowId();
+    pushKey(id, true, SDLK_ESCAPE);
+    pushKey(id, false, SDLK_ESCAPE);
+    pushKey(id, true, SDLK_F1);
+    pushKey(id, true, SDLK_q, KMOD_LALT);  // with Alt: a system key
+    pushKey(id, true, SDLK_F10);
+    pushKey(id, true, SDLK_RETURN);
+    pushButton(id, true, SDL_BUTTON_RIGHT, 30, 40);
+    pushButton(id, false, SDL_BUTTON_RIGHT, 30, 40);
+    pushButton(id, true, SDL_BUTTON_MIDDLE, 1, 2);
+    struct Expected {
+        uint32_t message, wParam, lParam;
+    } expected[] = {
+        {WM_KEYDOWN, VK_ESCAPE, 1},      {WM_KEYUP, VK_ESCAPE, 0xC0000001u}, {WM_KEYDOWN, VK_F1, 1},
+        {WM_SYSKEYDOWN, 'Q', 1},         {WM_SYSKEYDOWN, VK_F10, 1},         {WM_KEYDOWN, VK_RETURN, 1},
+        {WM_RBUTTONDOWN, 0, makeLParam(30, 40)}, {WM_RBUTTONUP, 0, makeLParam(30, 40)},
+        {WM_MBUTTONDOWN, 0, makeLParam(1, 2)},
+    };
+    std::vector<PlatMessage> taken = drain();
+    ASSERT_EQ(taken.size(), sizeof expected / sizeof expected[0]);
+    for (size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(taken[i].message, expected[i].message) << i;
+        EXPECT_EQ(taken[i].wParam, expected[i].wParam) << i;
+        EXPECT_EQ(taken[i].lParam, expected[i].lParam) << i;
+        EXPECT_EQ(taken[i].window, mainWindow) << i;
+    }
+    EXPECT_EQ(inputState.keys[VK_ESCAPE], 1);  // a tap no idle pass saw yet
+    EXPECT_EQ(inputState.keys['Q'], 0);
+    EXPECT_EQ(inputState.keys[VK_RETURN], 1);
+    EXPECT_EQ(inputState.rightButton, 0);
+}
+
+TEST_F(SdlEventTest, AStallWithAHundredThousandMovesLosesNoButtonOrKeyAndKeepsTheLastPosition) {
+    uint32_t id = liveWindowId();
+    pushButton(id, true, SDL_BUTTON_LEFT, 5, 5);
+    pushKey(id, true, SDLK_a);
+    for (int i = 0; i < 100000; ++i) pushMotion(id, i % 700, i % 500, SDL_BUTTON_LMASK);
+    pushButton(id, false, SDL_BUTTON_LEFT, 123, 45);
+    pushKey(id, false, SDLK_a);
+    for (int i = 0; i < 70000; ++i) pushMotion(id, 321, i % 600, 0);
+    pushMotion(id, 900, -20, 0);  // captured outside the window: held at the client area's edge
+
+    std::vector<PlatMessage> taken = drain();
+    ASSERT_EQ(taken.size(), 6u);  // both bursts merged into one move each
+    EXPECT_EQ(taken[0].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(taken[1].message, WM_KEYDOWN);
+    EXPECT_EQ(taken[2].message, WM_MOUSEMOVE);
+    EXPECT_EQ(taken[2].lParam, makeLParam(99999 % 700, 99999 % 500));
+    EXPECT_EQ(taken[3].message, WM_LBUTTONUP);
+    EXPECT_EQ(taken[4].message, WM_KEYUP);
+    EXPECT_EQ(taken[5].message, WM_MOUSEMOVE);
+    EXPECT_EQ(taken[5].lParam, makeLParam(799, 0));
+    EXPECT_EQ(inputState.leftButton, 0);
+    EXPECT_EQ(inputState.keys['A'], 0);
+    EXPECT_EQ(inputState.mouseX, 799u);
+    EXPECT_EQ(inputState.mouseY, 0u);
+}
+
+TEST_F(SdlEventTest, ReleasesSentForAWindowThatIsGoneReachTheNewOne) {
+    uint32_t oldId = liveWindowId();
+    pushKey(oldId, true, SDLK_q);
+    pushButton(oldId, true, SDL_BUTTON_LEFT, 10, 10);
+    pushKey(oldId, true, SDLK_F1);
+    drain();
+    ASSERT_EQ(inputState.keys['Q'], 1);
+    ASSERT_EQ(inputState.leftButton, 1);
+    pushKey(oldId, false, SDLK_w);  // raised before the switch, read after it
+    ASSERT_TRUE(checkSystemKeys());  // F1: the window is destroyed and made again
+    ASSERT_NE(liveWindowId(), oldId);
+    pushKey(oldId, false, SDLK_q);   // what SDL sends for the keys of the window it destroyed
+    pushButton(oldId, false, SDL_BUTTON_LEFT, 10, 10);
+    pushKey(oldId, true, SDLK_e);    // a press for a gone window is not a key of ours
+    drain();
+    EXPECT_EQ(inputState.keys['Q'], 0);
+    EXPECT_EQ(inputState.leftButton, 0);
+    EXPECT_EQ(inputState.keys['E'], 0);
+    EXPECT_EQ(inputState.keys[VK_F1], 0);
+}
+
+}  // namespace
