@@ -40,7 +40,7 @@ test-asan: deps
 SOAK_SECONDS ?= 600
 SOAK_SEED ?= 1
 soak: build
-	bash tests/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
+	SCREEN_PROBE=$(BUILD)/tests/screen_probe bash tests/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
 
 # Installs under PREFIX (default /usr/local): the program, its desktop entry and icons.
 PREFIX ?= /usr/local

@@ -262,7 +262,10 @@ static void translateEvent(const SDL_Event& event) {
         if (PlatWindow* window = windowFromId(event.window.windowID)) translateWindowEvent(event.window, window);
         break;
     case SDL_KEYDOWN:
-        if (PlatWindow* window = windowFromId(event.key.windowID)) translateKey(event.key, window);
+        // SDL names no window for keys in the first moments after a new window takes the focus
+        // (it confirms focus changes only after a while); they are the live window's.
+        if (PlatWindow* window = event.key.windowID ? windowFromId(event.key.windowID) : firstLiveWindow())
+            translateKey(event.key, window);
         break;
     case SDL_KEYUP:
         if (PlatWindow* window = windowOrLive(event.key.windowID)) translateKey(event.key, window);

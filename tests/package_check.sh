@@ -27,11 +27,11 @@ start_xvfb || exit 1
 cd "$ROOT"
 "$ROOT/usr/bin/zelmo" &
 PID=$!
-wait_for_window ZELMO >/dev/null && started=yes || started=no
+WIN=$(wait_for_window ZELMO) && started=yes || started=no
 check "the unpacked binary opens its window" "$started" yes
-sleep 1.5
-xdotool key Escape
-wait_exit $PID 2
+wait_for_focus "$WIN"
+press_key Escape
+wait_exit $PID 20
 check "Escape ends it with code 0" "$EXIT_CODE" 0
 echo "package_check: $FAILURES failure(s)"
 [ "$FAILURES" -eq 0 ]

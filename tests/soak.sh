@@ -16,20 +16,22 @@ cd "$WORK"
 
 rss() { awk '/VmRSS/ { print $2 }' /proc/$PID/status 2>/dev/null; }
 alive() { kill -0 "$PID" 2>/dev/null; }
-window() { xdotool search --class ZELMO 2>/dev/null | tail -n 1; }
+window() { window_of ZELMO; }
 between() { echo $(( $1 + RANDOM % ($2 - $1 + 1) )); }
 # The window's picture, scaled to the 800 x 600 virtual screen.
-window_shot() { import -window "$(window)" "$1" 2>/dev/null && mogrify -resize '800x600!' "$1" 2>/dev/null; }
-mean() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info: 2>/dev/null || echo 0; }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { print (a > b) ? "yes" : "no" }'; }
+window_shot() { window_screenshot "$(window)" "$1" && mogrify -resize '800x600!' "$1" 2>/dev/null; }
+mean() { region_mean "$@"; }
 
 start_xvfb || exit 1
 "$ZELMO" 2>stderr.txt &
 PID=$!
 wait_for_window ZELMO >/dev/null || { echo "FAIL: no window"; exit 1; }
-sleep 1.5
-xdotool mousemove 400 300 mousedown 1 sleep 0.2 mouseup 1  # into the first round
-sleep 0.5
+title_shown() { [ "$(pixel "$1" 400 50)" = "0,0,0" ] && [ "$(pixel "$1" 400 300)" != "0,0,0" ]; }
+field_shown() { [ "$(pixel "$1" 400 50)" != "0,0,0" ]; }
+wait_for_screen 30 start.ppm title_shown || echo "no title"
+xdotool mousemove 400 300
+click 1  # into the first round
+wait_for_screen 30 start.ppm field_shown || echo "no field"
 
 fullscreen=1
 switches=0 switch_failures=0 actions=0 bursts=0 resizes=0 minimises=0
@@ -37,25 +39,38 @@ frames_checked=0 frozen=0
 start=$(date +%s)
 peak=0
 
-check_drawing_after_switch() {
-    sleep 0.6
-    window_shot switch.png
-    lit=$(mean switch.png 800x600+0+0 'r+g+b>0.1')
-    text=$(mean switch.png 100x20+200+568 'b>0.6')
-    if [ "$(above "$lit" 0.9)" != yes ] || [ "$(above "$text" 0.03)" != yes ]; then
+drawn_after_switch() {
+    window_shot switch.ppm || return 1
+    lit=$(mean switch.ppm 800x600+0+0 lit)
+    text=$(mean switch.ppm 100x20+200+568 blue)
+    [ "$(above "$lit" 0.9)" = yes ] && [ "$(above "$text" 0.03)" = yes ]
+}
+
+# F1, held as a person presses it; the switch shows as a new window, which must draw the field and
+# its text within the deadline.
+switch_mode() {
+    local old
+    old=$(window)
+    press_key F1
+    fullscreen=$((1 - fullscreen))
+    switches=$((switches + 1))
+    if ! wait_for_new_window ZELMO "$old" >/dev/null || ! wait_until 20 drawn_after_switch; then
         switch_failures=$((switch_failures + 1))
-        cp switch.png "/tmp/switch-failure-$switch_failures.png"
-        echo "after switch $switches: field lit $lit, text $text"
+        keep_png switch.ppm "/tmp/switch-failure-$switch_failures.png" 2>/dev/null
+        echo "after switch $switches: field lit ${lit:-?}, text ${text:-?}"
     fi
 }
 
 # Back to a window that fills the screen, with the pointer over it: without a window manager the
 # keyboard goes to the window under the pointer.
+geometry_is_screen() { [ "$(xdotool getwindowgeometry "$(window)" 2>/dev/null | grep -c 'Geometry: 800x600')" = 1 ]; }
 normal_window() {
     xdotool windowmap "$(window)" windowmove "$(window)" 0 0 windowsize "$(window)" 800 600 2>/dev/null
     xdotool windowfocus "$(window)" mousemove 400 300 2>/dev/null
-    sleep 0.2
+    wait_until 10 geometry_is_screen
 }
+
+new_frame_shown() { window_shot b.ppm && differ a.ppm b.ppm; }
 
 # One action: a number 0..11 picks it.
 act() {
@@ -73,10 +88,7 @@ act() {
             bursts=$((bursts + 1)) ;;
         7)
             normal_window
-            xdotool key F1
-            fullscreen=$((1 - fullscreen))
-            switches=$((switches + 1))
-            check_drawing_after_switch ;;
+            switch_mode ;;
         8)
             if [ $fullscreen -eq 0 ]; then
                 xdotool windowmove "$(window)" $(between 0 300) $(between 0 200) 2>/dev/null
@@ -93,13 +105,11 @@ act() {
             xdotool windowunmap "$(window)" sleep 0.$(between 2 8) windowmap "$(window)" sleep 0.1 \
                 windowfocus "$(window)" 2>/dev/null
             minimises=$((minimises + 1)) ;;
-        11)  # are frames still presented? the critters wander, so two looks differ
+        11)  # are frames still presented? the critters wander, so a later look differs
             normal_window
-            window_shot a.png
-            sleep 0.3
-            window_shot b.png
+            window_shot a.ppm
             frames_checked=$((frames_checked + 1))
-            if [ "$(compare -metric AE a.png b.png null: 2>&1)" = "0" ]; then
+            if ! wait_until 10 new_frame_shown; then
                 frozen=$((frozen + 1))
                 echo "no new frame at action $actions"
             fi ;;
@@ -126,8 +136,8 @@ done
 survived=no
 alive && survived=yes
 end_rss=$(settled_rss)
-xdotool key Escape
-wait_exit $PID 5
+press_key Escape
+wait_exit $PID 20
 growth=$(( (${end_rss:-0} - ${baseline:-0}) ))
 
 echo "soak figures: ${DURATION}s, seed ${3:-1}"

@@ -146,7 +146,9 @@ TEST_F(SdlEventTest, ReleasesSentForAWindowThatIsGoneReachTheNewOne) {
     pushKey(oldId, false, SDLK_q);   // what SDL sends for the keys of the window it destroyed
     pushButton(oldId, false, SDL_BUTTON_LEFT, 10, 10);
     pushKey(oldId, true, SDLK_e);    // a press for a gone window is not a key of ours
+    pushKey(0, true, SDLK_r);        // one before SDL has given the new window the keyboard focus is
     drain();
+    EXPECT_EQ(inputState.keys['R'], 1);
     EXPECT_EQ(inputState.keys['Q'], 0);
     EXPECT_EQ(inputState.leftButton, 0);
     EXPECT_EQ(inputState.keys['E'], 0);

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the game and the tests need, when any is missing.
 set -e
 packages="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
- libfreetype-dev libfontconfig-dev fonts-liberation2 xvfb xauth xdotool x11-utils imagemagick
+ libfreetype-dev libfontconfig-dev fonts-liberation2 xvfb xauth xdotool x11-utils x11-apps openbox imagemagick
  googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsdl2-image-dev desktop-file-utils"
 
 missing=""

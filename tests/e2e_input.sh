@@ -1,0 +1,106 @@
+#!/bin/bash
+# Input that must never be lost, on the real binary under Xvfb with a window manager (openbox):
+# quick Escape taps (down and up with no pause) each end a fresh run with code 0, quick F1 taps
+# each switch the mode once, and a burst of a hundred thousand pointer moves with a click inside,
+# sent while the process is stopped, loses no button message.
+#
+# Usage: e2e_input.sh ZELMO [TAPS=10]
+set -u
+ZELMO=$(realpath "$1")
+TAPS=${2:-10}
+. "$(dirname "$0")/xvfb_lib.sh"
+WORK=$(mktemp -d)
+trap 'kill -CONT ${PID:-0} 2>/dev/null; stop_xvfb; rm -rf "$WORK"' EXIT
+cd "$WORK"
+
+start_xvfb || exit 1
+start_window_manager || exit 1
+
+# Waits until the newest ZELMO window other than $1 (none: any) has the keyboard focus; prints it.
+focused_window() {
+    local id
+    id=$( [ -n "$1" ] && wait_for_new_window ZELMO "$1" || wait_for_window ZELMO ) || return 1
+    wait_for_focus "$id" || return 1
+    echo "$id"
+}
+
+# Quick Escape taps, one to each fresh run.
+ended=0
+for i in $(seq "$TAPS"); do
+    "$ZELMO" 2>>stderr.txt &
+    PID=$!
+    if focused_window "" >/dev/null; then
+        xdotool keydown Escape keyup Escape
+        wait_exit $PID 20
+        [ "$EXIT_CODE" = 0 ] && ended=$((ended + 1)) || echo "tap $i: exit $EXIT_CODE"
+    else
+        echo "tap $i: no focused window"
+        kill $PID 2>/dev/null
+        wait $PID 2>/dev/null
+    fi
+done
+check "$TAPS quick Escape taps end $TAPS runs with code 0" "$ended" "$TAPS"
+
+# Quick F1 taps: each makes exactly one new window.
+"$ZELMO" 2>>stderr.txt &
+PID=$!
+WIN=$(focused_window "") || { echo "FAIL: no window"; exit 1; }
+switched=0
+for i in $(seq "$TAPS"); do
+    xdotool keydown F1 keyup F1
+    NEXT=$(focused_window "$WIN") || { echo "F1 tap $i made no new window"; break; }
+    WIN=$NEXT
+    switched=$((switched + 1))
+done
+check "$TAPS quick F1 taps give $TAPS switches" "$switched" "$TAPS"
+# An even number of switches is back in fullscreen, an odd one in a window.
+xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && mode=fullscreen || mode=windowed
+check "after $TAPS switches the mode is" "$mode" "$( [ $((TAPS % 2)) = 0 ] && echo fullscreen || echo windowed)"
+press_key Escape
+wait_exit $PID 20
+check "Escape after the switches: code 0" "$EXIT_CODE" 0
+
+# A stall: while the process is stopped, the button goes down, the pointer moves a hundred thousand
+# times and the button comes up. When it goes on, the press and release arrive between two frames,
+# so no charge may launch: a lost release would hold the button down, and launch one.
+"$ZELMO" 2>>stderr.txt &
+PID=$!
+WIN=$(focused_window "") || { echo "FAIL: no window"; exit 1; }
+title_shown() { [ "$(pixel "$1" 400 50)" = "0,0,0" ] && [ "$(pixel "$1" 400 300)" != "0,0,0" ]; }
+icon_shown() { [ "$(above "$(pixel "$1" 182 582 | cut -d, -f1)" 200)" = yes ]; }  # the fifth charge icon
+round_shown() { [ "$(pixel "$1" 400 50)" != "0,0,0" ] && icon_shown "$1"; }
+wait_for_screen 30 title.ppm title_shown || echo "no title"
+xdotool mousemove 400 300
+click 1
+wait_for_screen 30 before.ppm round_shown && inround=yes || inround=no
+check "in a round with five charges" "$inround" yes
+
+kill -STOP $PID
+xdotool mousemove 300 200 mousedown 1
+for burst in $(seq 10); do
+    args=()
+    for i in $(seq 5000); do args+=(mousemove $((100 + i % 500)) $((100 + i % 300)) mousemove 450 350); done
+    xdotool "${args[@]}"
+done
+xdotool mouseup 1
+kill -CONT $PID
+# Frames go on: three looks that differ, each from the one before (the critters wander).
+changed=0
+cp before.ppm last.ppm
+differs() { differ last.ppm "$1"; }
+for look in 1 2 3; do
+    if wait_for_screen 30 look.ppm differs; then
+        changed=$((changed + 1))
+        cp look.ppm last.ppm
+    fi
+done
+check "frames go on after the stall" "$changed" 3
+check "the button released during the stall reads released: no charge launched" \
+    "$(icon_shown look.ppm && echo five || echo fewer)" five
+press_key Escape
+wait_exit $PID 20
+check "Escape after the stall: code 0" "$EXIT_CODE" 0
+
+[ -s stderr.txt ] && { echo "stderr:"; sed 's/^/  /' stderr.txt; }
+echo "e2e_input: $FAILURES failure(s)"
+[ "$FAILURES" -eq 0 ]
