@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install package package-check soak clean
+.PHONY: mutants all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install package package-check soak clean
 
 all: build
 
@@ -87,5 +87,10 @@ fuzz: fuzz-build
 test-fuzz-corpus: fuzz-build
 	$(FUZZ_BUILD)/fuzz_pcx tests/corpus/pcx/*
 
+# Planted faults (tests/mutants.txt) against the unit suites: killed or survived, and the kill rate.
+# Not part of make test: it rebuilds once per entry.
+mutants: deps
+	bash tools/mutants.sh
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) build-mutants

@@ -144,6 +144,8 @@ PlatContext* platCreateContext(PlatWindow* window);
 bool platMakeCurrent(PlatWindow* window, PlatContext* context);
 void platDeleteContext(PlatContext* context);
 void platSwapBuffers(PlatWindow* window);
+// How many times platSwapBuffers has shown a frame (a live window's), since the start: a diagnostic.
+uint32_t platSwapCount();
 
 // --- Clock ------------------------------------------------------------------------------
 

@@ -588,9 +588,15 @@ void platDeleteContext(PlatContext* context) {
     context->gl = nullptr;
 }
 
+static uint32_t swapCount;
+
 void platSwapBuffers(PlatWindow* window) {
-    if (isLive(window)) SDL_GL_SwapWindow(window->sdl);
+    if (!isLive(window)) return;
+    SDL_GL_SwapWindow(window->sdl);
+    swapCount += 1;
 }
+
+uint32_t platSwapCount() { return swapCount; }
 
 void platShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;

@@ -226,4 +226,23 @@ TEST_F(GameAssetsTest, CritterStandsOnItsFeetAndTheHandPointsWithItsRedCross) {
     EXPECT_FALSE(otherCorner.r > 180 && otherCorner.g < 80);
 }
 
+TEST_F(GameAssetsTest, LoadingRaisesThePointerOnceAndReleasingDeletesEveryTexture) {
+    auto pointerCount = [] {
+        platShowCursor(true);
+        return platShowCursor(false);
+    };
+    std::vector<uint32_t> names;
+    for (const CataloguePicture& picture : pictures) names.push_back(picture.texture->name);
+    releaseGameAssets();
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_FALSE(glIsTexture(names[i])) << pictures[i].file;
+        EXPECT_EQ(pictures[i].texture->name, names[i]);  // the names are kept, stale
+    }
+    forgetGameTextures();
+    int32_t before = pointerCount();
+    loadGameAssets();
+    EXPECT_EQ(pointerCount(), before + 1);
+    platShowCursor(false);
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include "shell/input.h"
 #include "shell/presets.h"
 #include "shell/window.h"
+#include "support/support.h"
 
 namespace {
 
@@ -45,11 +46,13 @@ TEST_F(GameTest, PauseThenTitleUntilEitherClickThenARoundWithTwentyCrittersAndFi
     EXPECT_EQ(sequencer.elapsed, 16u);  // the title's clock starts where the pause's 1000 ms ended
 
     scriptMessage(WM_RBUTTONDOWN);  // the right button starts the game as well
-    uint32_t frames = sequencer.frameCount;
+    uint32_t frames = sequencer.frameCount, swaps = platSwapCount();
     EXPECT_TRUE(tickAt(startClock + 1032));
     EXPECT_EQ(sequencer.frameCount, frames + 1);  // the frame that saw the click is presented
+    EXPECT_EQ(platSwapCount(), swaps + 1);
     EXPECT_EQ(inputState.rightButton, 0);
     EXPECT_TRUE(tickAt(startClock + 1048));
+    EXPECT_EQ(platSwapCount(), swaps + 1);  // leaving the title presents nothing
     EXPECT_EQ(sequencer.current, 2);
     EXPECT_EQ(sequencer.elapsed, 0u);
     EXPECT_TRUE(tickAfter(16));
@@ -70,8 +73,10 @@ TEST_F(GameTest, LeftClickLaunchesFromTheCornerAndTheIconsCatchUpOnTheNextFrame)
     clearField();
     scriptMessage(WM_MOUSEMOVE, 0, makeLParam(400, 300));
     scriptMessage(WM_LBUTTONDOWN);
+    lastHomingStep = 0;  // from long ago: the launch itself starts the homing clock
     EXPECT_TRUE(tickAfter(20));
     EXPECT_EQ(chargeLive, 1);
+    EXPECT_EQ(lastHomingStep, 20u);
     EXPECT_EQ(charges, 4u);
     EXPECT_EQ(chargePos.x, 715.0f);
     EXPECT_EQ(chargePos.y, 495.0f);
@@ -84,6 +89,7 @@ TEST_F(GameTest, LeftClickLaunchesFromTheCornerAndTheIconsCatchUpOnTheNextFrame)
     EXPECT_EQ(inputState.leftButton, 1);  // the launch does not take the button
 
     EXPECT_TRUE(tickAfter(36));
+    EXPECT_EQ(chargePos.x, 715.0f);  // 16 ms after the launch: no homing step yet
     EXPECT_FALSE(iconShown(4));
     EXPECT_TRUE(iconShown(3));
     EXPECT_GT(textPixels(600, 760), 20);  // "Countdown:9"
@@ -382,6 +388,145 @@ TEST_F(GameTest, AWindowWithoutClientAreaKeepsTheLastMouseMapping) {
     EXPECT_TRUE(tickAfter(48));
     EXPECT_EQ(virtualMouse.x, 800u);
     EXPECT_EQ(virtualMouse.y, 600u);
+}
+
+// The whole frame against a reference drawn from the layout: field, charge icons, the two displays
+// in white at alpha 180 at scale 0.5, critters and charge at their rounded places, and the cursor
+// (alpha 208, mirrored top to bottom) or the banner.
+struct Situation {
+    const char* what;
+    uint32_t t;              // play-scene time of the frame
+    uint32_t charges;
+    int32_t toasted;
+    bool flying, gameOver;
+    uint32_t message;        // a button message before the frame, or 0
+    int32_t mouseX, mouseY;
+    const Texture* hand;     // the cursor expected, null for none
+};
+
+void drawReference(const Situation& s) {
+    drawBackgroundOnly();
+    for (uint32_t i = 0; i < s.charges; ++i) drawSpriteAt(10 + 37 * (int32_t)i, 558, texChargeIcon);
+    glColor4ub(255, 255, 255, 180);
+    printText(200, 570, 0.5f, programFont.listBase, "Toasted:%d", s.toasted);
+    bool first = s.t % 600 < 300;
+    for (uint32_t i = 0; i < critterCount; ++i)
+        if (critterAlive[i])
+            drawSpriteAtFlip((int32_t)lrintf(critterPos[i].x), (int32_t)lrintf(critterPos[i].y),
+                             first ? texCritter1 : texCritter2, critterDir[i].movingLeft, false);
+    if (s.flying) {
+        drawSpriteAtFlip((int32_t)lrintf(chargePos.x), (int32_t)lrintf(chargePos.y), first ? texCharge1 : texCharge2,
+                         chargeFacesLeft, false);
+        glColor4ub(255, 255, 255, 180);
+        printText(600, 570, 0.5f, programFont.listBase, "Countdown:%d", (int32_t)(10000 - (s.t - launchTime)) / 1000);
+    }
+    if (s.gameOver) drawSpriteSized(0, 160, 800, 256, texGameOver, 0, 0, 0, 0);
+    if (s.hand) drawSpriteAtAlphaFlip(s.mouseX, s.mouseY, *s.hand, 208, false, true);
+}
+
+TEST_F(GameTest, EveryPartOfThePlayFrameIsWhereTheLayoutPutsIt) {
+    const Situation situations[] = {
+        {"steering a charge", 1234, 3, 7, true, false, WM_LBUTTONDOWN, 300, 200, &texHandLeft},
+        {"second walking pictures, right button", 1500, 5, 12, false, false, WM_RBUTTONDOWN, 500, 400, &texHandRight},
+        {"no button", 2110, 1, 0, false, false, 0, 640, 120, &texHandIdle},
+        {"game over", 2900, 0, 19, false, true, 0, 100, 100, nullptr},
+    };
+    enterPlay();
+    for (const Situation& s : situations) {
+        SCOPED_TRACE(s.what);
+        clearField();
+        critterAlive[0] = critterAlive[7] = 1;
+        critterPos[0] = {120.4f, 80.6f};
+        critterPos[7] = {650.5f, 300.5f};  // ties go to even: 650, 300
+        critterDir[0] = {1, 0};
+        critterDir[7] = {0, 1};
+        critterLastStep[0] = critterLastStep[7] = s.t;  // no step on this frame
+        charges = s.charges;
+        toasted = s.toasted;
+        toastedAtLastBonus = s.toasted;
+        gameOver = s.gameOver;
+        if (s.flying) flyChargeAt(420.5f, 333.4f, s.t - 2345);
+        else chargeLive = blasting = 0;
+        chargeFacesLeft = 1;
+        inputState.leftButton = inputState.rightButton = 0;
+        scriptMessage(WM_MOUSEMOVE, 0, makeLParam((uint32_t)s.mouseX, (uint32_t)s.mouseY));
+        if (s.message) scriptMessage(s.message);
+        EXPECT_TRUE(tickAfter(s.t));
+        if (s.flying) {
+            ASSERT_EQ(chargePos.x, 420.5f);  // aimed at itself: it holds still
+        }
+        std::vector<uint8_t> shown = grabBlock(0, 0, 800, 600);
+        drawReference(s);
+        std::vector<uint8_t> expected = grabBlock(0, 0, 800, 600);
+        size_t wrong = 0;
+        for (size_t i = 0; i < shown.size(); ++i) wrong += shown[i] != expected[i];
+        EXPECT_EQ(wrong, 0u);
+        inputState.leftButton = inputState.rightButton = 0;
+    }
+}
+
+// The critters' wandering against an independent replay of the generator and the rules: two turn
+// draws a frame, and on a step check (20 ms or more since the last) two step draws, with the turns
+// at the field's bounds.
+struct ReplayCritter {
+    float x, y;
+    uint8_t left, up;
+    uint32_t lastStep;
+};
+
+void replayAxis(float& position, uint8_t& back, float low, float high) {
+    if (back) {
+        if (position > low) position -= 1.0f;
+        else back = 0;
+    } else {
+        if (position < high) position += 1.0f;
+        else back = 1;
+    }
+}
+
+TEST_F(GameTest, CrittersWanderAsTheGeneratorAndTheRulesSay) {
+    enterPlay();
+    clearField();
+    ReplayCritter replay[4] = {{35.0f, 200.0f, 1, 0, 0},     // at the left bound, going left
+                               {709.5f, 509.0f, 0, 0, 7},    // near the right and bottom bounds
+                               {400.0f, 35.5f, 0, 1, 13},    // near the top
+                               {745.0f, 545.0f, 0, 0, 19}};  // beyond both, as a round may place one
+    const uint32_t index[4] = {2, 5, 11, 19};
+    for (int k = 0; k < 4; ++k) {
+        uint32_t i = index[k];
+        critterAlive[i] = 1;
+        critterPos[i] = {replay[k].x, replay[k].y};
+        critterDir[i] = {replay[k].left, replay[k].up};
+        critterLastStep[i] = replay[k].lastStep;
+    }
+    uint32_t state = (uint32_t)random15();  // the draw is the generator's whole state
+    auto draw = [&state] {
+        state = (state * 15625u + 1u) & 0x7FFFu;
+        return state;
+    };
+    int turns = 0, steps = 0;
+    for (uint32_t t = 16; t <= 4000; t += 7 + t % 11) {
+        ASSERT_TRUE(tickAfter(t));
+        for (int k = 0; k < 4; ++k) {
+            ReplayCritter& c = replay[k];
+            if (draw() < 200) c.left = 1 - c.left, ++turns;
+            if (draw() < 200) c.up = 1 - c.up, ++turns;
+            if (t - c.lastStep >= 20) {
+                c.lastStep = t;
+                if (draw() < 16384) replayAxis(c.x, c.left, 35, 710), ++steps;
+                if (draw() < 16384) replayAxis(c.y, c.up, 35, 510);
+            }
+            uint32_t i = index[k];
+            ASSERT_EQ(critterPos[i].x, c.x) << "critter " << i << " at " << t;
+            ASSERT_EQ(critterPos[i].y, c.y) << "critter " << i << " at " << t;
+            ASSERT_EQ(critterDir[i].movingLeft, c.left) << "critter " << i << " at " << t;
+            ASSERT_EQ(critterDir[i].movingUp, c.up) << "critter " << i << " at " << t;
+            ASSERT_EQ(critterLastStep[i], c.lastStep) << "critter " << i << " at " << t;
+        }
+    }
+    EXPECT_GT(turns, 3);  // the replay went through turns and steps, not only straight lines
+    EXPECT_GT(steps, 100);
+    EXPECT_LE(replay[3].x, 745.0f);
 }
 
 }  // namespace

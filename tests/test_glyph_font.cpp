@@ -208,6 +208,61 @@ TEST_F(GlyphFontTest, FontStillDrawsAfterModeSwitches) {
     EXPECT_EQ(before.right, after.right);
 }
 
+TEST_F(GlyphFontTest, GlyphTexturesHoldFullCoverageAsOpaqueAlphaAndFreeingDeletesListsAndTextures) {
+    const uint32_t exclamation = '!' - 32;
+    glBindTexture(GL_TEXTURE_2D, programFont.textures[exclamation]);
+    struct {
+        GLenum name;
+        GLint value;
+    } parameters[] = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR}, {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+                      {GL_TEXTURE_WRAP_S, GL_CLAMP},      {GL_TEXTURE_WRAP_T, GL_CLAMP}};
+    for (auto& p : parameters) {
+        GLint value = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, p.name, &value);
+        EXPECT_EQ(value, p.value) << std::hex << p.name;
+    }
+    GLint format = 0, width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(format, GL_ALPHA);
+    EXPECT_EQ(width, 32);
+    uint8_t alpha[32 * 32];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha);
+    int full = 0, partial = 0;
+    for (uint8_t a : alpha) full += a == 255, partial += a > 0 && a < 255;
+    EXPECT_GT(full, 300);  // the stroke of '!' stretched over the texture: coverage 64 is alpha 1
+    EXPECT_GT(partial, 0);
+
+    // A list just past the font's 96: byte 128 must not reach it.
+    GLuint stranger = glGenLists(1);
+    glNewList(stranger, GL_COMPILE);
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glVertex2f(0, 0);
+    glVertex2f(800, 0);
+    glVertex2f(800, 600);
+    glVertex2f(0, 600);
+    glEnd();
+    glEnable(GL_TEXTURE_2D);
+    glEndList();
+    clearToBlack();
+    glColor4ub(255, 255, 255, 255);
+    printText(0, 0, 1.0f, programFont.listBase, "%c", (char)(32 + (stranger - programFont.listBase)));
+    EXPECT_TRUE(inkBounds().empty());
+    glDeleteLists(stranger, 1);
+
+    uint32_t base = programFont.listBase;
+    uint32_t firstTexture = programFont.textures[0], lastTexture = programFont.textures[95];
+    freeGlyphFont(base);
+    EXPECT_FALSE(glIsList(base));
+    EXPECT_FALSE(glIsList(base + 95));
+    EXPECT_FALSE(glIsTexture(firstTexture));
+    EXPECT_FALSE(glIsTexture(lastTexture));
+    EXPECT_EQ(programFont.listBase, 0u);
+    buildGlyphFont("Arial", 120, 600, &programFont);  // for the fixture to free
+}
+
 TEST(GlyphFontFailures, NoFaceMeansEmptyFontAndSilentPrintsAndFreeingIsHarmlessWithoutAContext) {
     openTestWindow();
     GlyphFont font = {123, {}};

@@ -155,4 +155,51 @@ TEST_F(SdlEventTest, ReleasesSentForAWindowThatIsGoneReachTheNewOne) {
     EXPECT_EQ(inputState.keys[VK_F1], 0);
 }
 
+void pushWindowEvent(uint32_t windowId, uint8_t which) {
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = windowId;
+    event.window.event = which;
+    SDL_PushEvent(&event);
+}
+
+TEST_F(SdlEventTest, WindowEventsAndTheQuitSignalBecomeTheirMessages) {
+    uint32_t id = liveWindowId();
+    pushWindowEvent(id, SDL_WINDOWEVENT_HIDDEN);  // taken off the screen: minimised
+    pushWindowEvent(id, SDL_WINDOWEVENT_SHOWN);
+    pushWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
+    pushWindowEvent(id + 100, SDL_WINDOWEVENT_CLOSE);  // not a window of ours
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;  // a termination signal: as if the window were closed
+    SDL_PushEvent(&quit);
+    std::vector<PlatMessage> taken = drain();
+    ASSERT_EQ(taken.size(), 8u);  // each WM_CLOSE, dispatched, posts a WM_QUIT
+    EXPECT_EQ(taken[0].message, WM_ACTIVATE);
+    EXPECT_EQ(taken[0].wParam, makeLParam(WA_INACTIVE, 1));
+    EXPECT_EQ(taken[1].message, WM_SIZE);
+    EXPECT_EQ(taken[1].wParam, SIZE_MINIMIZED);
+    EXPECT_EQ(taken[2].message, WM_ACTIVATE);
+    EXPECT_EQ(taken[2].wParam, makeLParam(WA_ACTIVE, 0));
+    EXPECT_EQ(taken[3].message, WM_SIZE);
+    EXPECT_EQ(taken[3].lParam, makeLParam(800, 600));
+    EXPECT_EQ(taken[4].message, WM_CLOSE);
+    EXPECT_EQ(taken[5].message, WM_QUIT);
+    EXPECT_EQ(taken[6].message, WM_CLOSE);
+    EXPECT_EQ(taken[6].window, mainWindow);
+    EXPECT_EQ(taken[7].message, WM_QUIT);
+    EXPECT_EQ(taken[7].wParam, 0u);
+    EXPECT_EQ(appFlags.active, 1);
+}
+
+TEST_F(SdlEventTest, ThePointerShowsWhileItsCounterIsNotBelowZero) {
+    int32_t counter = platShowCursor(true);
+    while (counter > 0) counter = platShowCursor(false);
+    while (counter < 0) counter = platShowCursor(true);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    EXPECT_EQ(platShowCursor(false), -1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_EQ(platShowCursor(true), 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
 }  // namespace

@@ -201,6 +201,45 @@ TEST_F(SequencerTest, StartZeroesTheClockWhateverSceneZeroSays) {
     EXPECT_EQ(table[0].active, 1);
 }
 
+bool frameMovesOn() {
+    calls.push_back("moveOn");
+    sequencer.current = 1;
+    return true;
+}
+
+// A frame may move current: its result is stored in the scene it moved to. And the duration test
+// is signed: an elapsed that reads negative (a clock set back) is past no duration.
+TEST_F(SequencerTest, FrameResultGoesToTheSceneMovedToAndDurationsCompareSigned) {
+    Scene table[] = {
+        {-1, -1, -1, nullptr, nullptr, frameMovesOn, 0, 0},
+        {-1, -1, -1, enterB, nullptr, frameB, 0, 0},
+        {0, -1, -1, nullptr, nullptr, nullptr, 0, 0},
+    };
+    start(table);
+    EXPECT_TRUE(tickAt(5));
+    EXPECT_EQ(table[1].done, 1);
+    EXPECT_EQ(table[0].done, 0);
+    EXPECT_TRUE(tickAt(6));  // scene 1 is done: left at once
+    EXPECT_EQ(sequencer.current, 2);
+    EXPECT_EQ(calls, (std::vector<std::string>{"moveOn"}));
+
+    Scene timed[] = {
+        {1000, -1, -1, nullptr, nullptr, frameA, 0, 0},
+        {0, -1, -1, nullptr, nullptr, nullptr, 0, 0},
+    };
+    sequencer = {0, 0, 0, 0, 0, 0, nullptr};
+    setClock(50000);
+    start(timed);
+    setClock(50000 - 1);  // elapsed 0xFFFFFFFF: -1 as a signed value, below 1000
+    EXPECT_TRUE(tickSequencer(sequencer));
+    EXPECT_EQ(sequencer.current, 0);
+    EXPECT_EQ(calls.back(), "frameA");
+    EXPECT_EQ(sequencer.elapsed, 0xFFFFFFFFu);
+    setClock(50000 + 0x7FFFFFFFu);  // the largest positive elapsed is past it
+    EXPECT_TRUE(tickSequencer(sequencer));
+    EXPECT_EQ(sequencer.current, 1);
+}
+
 TEST_F(SequencerTest, ClockWrapsAroundModulo2To32) {
     Scene table[] = {
         {1000, -1, -1, nullptr, nullptr, frameA, 0, 0},

@@ -152,25 +152,58 @@ TEST_F(WindowProcTest, MoveStoresTheOuterPosition) {
 
 class ShellWindowTest : public GlTest {};
 
+GLfloat floatState(GLenum name) {
+    GLfloat value = -1;
+    glGetFloatv(name, &value);
+    return value;
+}
+
+GLint intState(GLenum name) {
+    GLint value = -1;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
 TEST_F(ShellWindowTest, NewContextGetsTheDefaultStateAndNoPresetYet) {
-    GLfloat lineWidth = 0, fogEnd = 0, fogStart = 0;
-    glGetFloatv(GL_LINE_WIDTH, &lineWidth);
-    glGetFloatv(GL_FOG_END, &fogEnd);
-    glGetFloatv(GL_FOG_START, &fogStart);
-    GLint depthFunc = 0, fogMode = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-    glGetIntegerv(GL_FOG_MODE, &fogMode);
-    EXPECT_EQ(lineWidth, 2.0f);
-    EXPECT_FLOAT_EQ(fogEnd, 0.7f);
-    EXPECT_FLOAT_EQ(fogStart, 1.0f);
-    EXPECT_EQ(depthFunc, GL_LEQUAL);
-    EXPECT_EQ(fogMode, GL_LINEAR);
-    EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH));
-    EXPECT_FALSE(glIsEnabled(GL_FOG));
+    struct {
+        GLenum name;
+        GLint value;
+    } integers[] = {{GL_DEPTH_FUNC, GL_LEQUAL},
+                    {GL_SHADE_MODEL, GL_SMOOTH},
+                    {GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST},
+                    {GL_FOG_MODE, GL_LINEAR},
+                    {GL_FOG_HINT, GL_DONT_CARE},
+                    {GL_DEPTH_WRITEMASK, GL_TRUE},
+                    {GL_LINE_SMOOTH, GL_TRUE},
+                    {GL_FOG, GL_FALSE},
+                    {GL_DEPTH_BITS, 16},  // the pixel format: RGBA 8 bits a channel, 16-bit depth
+                    {GL_RED_BITS, 8},
+                    {GL_ALPHA_BITS, 8}};
+    for (auto& expected : integers) EXPECT_EQ(intState(expected.name), expected.value) << std::hex << expected.name;
+    struct {
+        GLenum name;
+        GLfloat value;
+    } floats[] = {{GL_LINE_WIDTH, 2.0f}, {GL_FOG_DENSITY, 0.35f}, {GL_FOG_START, 1.0f},
+                  {GL_FOG_END, 0.7f},    {GL_DEPTH_CLEAR_VALUE, 1.0f}};
+    for (auto& expected : floats) EXPECT_FLOAT_EQ(floatState(expected.name), expected.value) << std::hex << expected.name;
     GLdouble projection[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(projection[i], i % 5 == 0 ? 1.0 : 0.0);
     EXPECT_EQ(currentPreset, nullptr);
+}
+
+// What both presets set alike, read back.
+void expectBlendingAndModulation() {
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(intState(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(intState(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(colour[i], 1.0f) << i;
+    EXPECT_EQ(intState(GL_MATRIX_MODE), GL_MODELVIEW);
 }
 
 void fillVirtualRect(float x0, float y0, float x1, float y1) {
@@ -185,8 +218,14 @@ void fillVirtualRect(float x0, float y0, float x1, float y1) {
 }
 
 TEST_F(ShellWindowTest, TwoDPresetMapsTheVirtualScreenOntoTheViewportAndSurvivesResizes) {
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glColor4ub(1, 2, 3, 4);
+    glEnable(GL_DEPTH_TEST);
     apply2dPreset();
     EXPECT_EQ(currentPreset, apply2dPreset);
+    expectBlendingAndModulation();
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     clearToBlack();
     fillVirtualRect(0, 0, 400, 300);  // the top-left quarter, y downwards
     EXPECT_EQ(readPixel(10, 10).r, 255);
@@ -216,10 +255,16 @@ TEST_F(ShellWindowTest, TwoDPresetMapsTheVirtualScreenOntoTheViewportAndSurvives
 
 TEST_F(ShellWindowTest, ThreeDPresetTurnsOnDepthWithIdentityMatrices) {
     glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glColor4ub(1, 2, 3, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
     glMatrixMode(GL_MODELVIEW);
     glTranslatef(1, 2, 3);
     apply3dPreset();
     EXPECT_EQ(currentPreset, apply3dPreset);
+    expectBlendingAndModulation();
+    EXPECT_EQ(intState(GL_UNPACK_ALIGNMENT), 2);  // left as it was found
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));  // left as it was found
@@ -244,6 +289,33 @@ TEST_F(ShellWindowTest, CopyScreenCopiesTheClientAreaToTheRasterPosition) {
     copyScreen();
     EXPECT_EQ(readPixel(405, 595).r, 255);
     EXPECT_EQ(readPixel(415, 595).r, 0);
+
+    // The block is one column narrower and one row lower than the client area: copied one row up,
+    // the last column's bottom pixel is not carried along; copied one column right, the top row's is not.
+    auto redPixelAt = [](int32_t glX, int32_t glY) {
+        clearToBlack();
+        glClearColor(1, 0, 0, 1);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(glX, glY, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+    };
+    redPixelAt(799, 0);
+    glRasterPos2f(-1.0f, -1.0f + 2.0f / 600 + 0.0001f);  // window (0, 1)
+    copyScreen();
+    EXPECT_EQ(readPixel(799, 599).r, 255);
+    EXPECT_EQ(readPixel(799, 598).r, 0);
+    redPixelAt(798, 0);  // the column before it is copied
+    copyScreen();
+    EXPECT_EQ(readPixel(798, 598).r, 255);
+    redPixelAt(0, 599);
+    glRasterPos2f(-1.0f + 2.0f / 800 + 0.0001f, -1.0f);  // window (1, 0)
+    copyScreen();
+    EXPECT_EQ(readPixel(0, 0).r, 255);
+    EXPECT_EQ(readPixel(1, 0).r, 0);
+    redPixelAt(0, 598);  // the row below it is copied
+    copyScreen();
+    EXPECT_EQ(readPixel(1, 1).r, 255);
 }
 
 GLuint makeGreenTexture() {
@@ -354,6 +426,18 @@ TEST_F(ShellWindowTest, AWindowLeftMinimisedReopensAtTheConfiguredSize) {
     EXPECT_EQ(currentRect.width, 800);
     EXPECT_EQ(currentRect.height, 600);
     EXPECT_EQ(currentRect.x, 5);
+}
+
+TEST_F(ShellWindowTest, AFullscreenWindowHidesThePointerWhileItLasts) {
+    auto pointerCount = [] {
+        platShowCursor(true);
+        return platShowCursor(false);
+    };
+    int32_t windowed = pointerCount();
+    pressF1();  // to fullscreen: one lower
+    EXPECT_EQ(pointerCount(), windowed - 1);
+    pressF1();  // back: raised again
+    EXPECT_EQ(pointerCount(), windowed);
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+#!/bin/bash
+# Planted faults: applies each entry of the catalogue (tests/mutants.txt) alone to a scratch copy of
+# the sources, rebuilds the unit suites incrementally, runs them, and reports whether they caught
+# the fault (killed) or not (survived), then the kill rate.
+#
+# Usage: tools/mutants.sh [CATALOGUE] [FIRST-LINE-FILTER]
+#   MUTANTS_DIR   scratch folder (default build-mutants)
+# An entry is one line: path @@ original text @@ replacement text [@@ equivalent: why]. The original
+# text must occur exactly once in the file; <NL> in either text stands for a line break. Lines
+# starting with # are comments.
+set -u
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+CATALOGUE=$(realpath "${1:-$ROOT/tests/mutants.txt}")
+ONLY=${2:-}
+SCRATCH=${MUTANTS_DIR:-$ROOT/build-mutants}
+SRC=$SCRATCH/src
+BUILD=$SCRATCH/build
+REPORT=$SCRATCH/report.txt
+mkdir -p "$SRC" "$BUILD"
+
+# The sources as they are in the work tree (tracked and new files, not the build folders).
+(cd "$ROOT" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) | (cd "$SRC" && tar xf -)
+cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
+
+build() { cmake --build "$BUILD" -j"$(nproc)" --target framework_tests game_tests >"$SCRATCH/build.log" 2>&1; }
+# Runs the unit suites that can see the file: the game's own files only reach game_tests.
+suites_pass() {
+    local file=$1 env="SDL_VIDEODRIVER=offscreen GTEST_FAIL_FAST=1"
+    if [ "${file#game/}" = "$file" ]; then
+        env $env timeout 300 "$BUILD/tests/framework_tests" >"$SCRATCH/run.log" 2>&1 || return 1
+    fi
+    env $env timeout 300 "$BUILD/tests/game_tests" --gtest_filter=-FirstRound.* >>"$SCRATCH/run.log" 2>&1 || return 1
+    env $env timeout 300 "$BUILD/tests/game_tests" --gtest_filter=FirstRound.* >>"$SCRATCH/run.log" 2>&1 || return 1
+}
+
+echo "baseline: building and running the unit suites unchanged"
+build || { echo "the unchanged sources do not build"; tail -20 "$SCRATCH/build.log"; exit 1; }
+suites_pass "" || { echo "the unchanged sources fail their tests"; tail -30 "$SCRATCH/run.log"; exit 1; }
+
+: >"$REPORT"
+total=0 killed=0 survived=0 equivalent=0 invalid=0
+while IFS= read -r line; do
+    case "$line" in ''|'#'*) continue ;; esac
+    [ -n "$ONLY" ] && [ "${line#*$ONLY}" = "$line" ] && continue
+    path=$(printf '%s' "$line" | perl -ne 'print((split / \@\@ /, $_, -1)[0])')
+    note=$(printf '%s' "$line" | perl -ne 'my @f = split / \@\@ /, $_, -1; print $f[3] // ""')
+    file="$SRC/$path"
+    [ -f "$file" ] || { echo "INVALID (no file): $line" | tee -a "$REPORT"; invalid=$((invalid + 1)); continue; }
+    cp -p "$file" "$SCRATCH/original"
+    # Replaces the one occurrence; exit 3 when the text is not there exactly once.
+    LINE="$line" perl -0777 -i -e '
+        my ($path, $from, $to) = split / \@\@ /, $ENV{LINE}, -1;
+        s/<NL>/\n/g for $from, $to;
+        local $/; my $text = <>;
+        my $count = () = $text =~ /\Q$from\E/g;
+        if ($count != 1) { print $text; exit 3 }
+        $text =~ s/\Q$from\E/$to/;
+        print $text;' "$file"
+    status=$?
+    if [ $status -ne 0 ]; then
+        cp -p "$SCRATCH/original" "$file"
+        echo "INVALID (text not found exactly once): $line" | tee -a "$REPORT"
+        invalid=$((invalid + 1))
+        continue
+    fi
+    total=$((total + 1))
+    if ! build; then
+        result="INVALID (does not build)"
+        invalid=$((invalid + 1))
+        total=$((total - 1))
+    elif suites_pass "$path"; then
+        if [ -n "$note" ]; then result="equivalent"; equivalent=$((equivalent + 1)); else result="SURVIVED"; fi
+        survived=$((survived + 1))
+    else
+        result="killed"
+        killed=$((killed + 1))
+    fi
+    cp "$SCRATCH/original" "$file"  # a new time stamp: the next build compiles the original again
+    touch "$file"
+    echo "$result: $line" | tee -a "$REPORT"
+done <"$CATALOGUE"
+build >/dev/null
+
+echo
+echo "mutants: $total applied, $killed killed, $survived survived ($equivalent of them marked equivalent), $invalid invalid" | tee -a "$REPORT"
+if [ "$total" -gt 0 ]; then
+    awk -v k="$killed" -v t="$total" -v e="$equivalent" 'BEGIN {
+        printf "kill rate: %.1f %% of all, %.1f %% of those not marked equivalent\n", 100 * k / t, (t > e) ? 100 * k / (t - e) : 100 }' |
+        tee -a "$REPORT"
+fi
+[ "$invalid" -eq 0 ]
