@@ -1,5 +1,5 @@
 # Front door: `make run` builds and starts the game, `make test` builds and runs every test.
-# Both install the Debian packages the project needs first (tools/install-deps.sh).
+# Both install the Debian packages they need first (tools/install-deps.sh).
 
 MAKEFLAGS += --no-print-directory
 
@@ -10,18 +10,28 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: mutants all deps build run test test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install package package-check soak clean
+.PHONY: mutants all deps deps-run deps-package configure build run test test-fast test-asan test-fuzz-corpus fuzz \
+	fuzz-build bench pictures install package package-check package-install-check soak clean
 
 all: build
 
+# The Debian packages: for building and playing only, for the tests too (deps), for the package too.
+deps-run:
+	@sh tools/install-deps.sh run
 deps:
-	@sh tools/install-deps.sh
+	@sh tools/install-deps.sh test
+deps-package:
+	@sh tools/install-deps.sh package
 
-build: deps
+configure:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+
+build: deps configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Builds only what the game needs, then starts it.
+run: deps-run configure
+	@cmake --build $(BUILD) -j$(JOBS) --target zelmo
 	$(BUILD)/zelmo
 
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -49,13 +59,20 @@ install: build
 
 # The Debian package, and a check of it: its dependencies, and its unpacked binary run under Xvfb.
 PACKAGE_BUILD ?= build-package
-package: deps
+package: deps-package
 	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_TESTS=OFF >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j$(JOBS)
-	cd $(PACKAGE_BUILD) && cpack >/dev/null && ls -1 zelmo_*.deb
+	cd $(PACKAGE_BUILD) && rm -f zelmo_*.deb && cpack >/dev/null && ls -1 zelmo_*.deb
 
+# Its fields, files and lintian's verdict (no error, no warning), and its unpacked binary under Xvfb.
 package-check: package
-	bash tests/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
+	@cmake --build $(BUILD) --target screen_probe >/dev/null 2>&1 || $(MAKE) build
+	SCREEN_PROBE=$(BUILD)/tests/screen_probe bash tests/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
+
+# The package installed with apt into a clean Debian 12 root made by debootstrap (needs the package
+# mirror the machine's apt uses), run there under Xvfb and ended with Escape.
+package-install-check: package
+	bash tests/package_install_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
 
 # Repaints the game's pictures (game/pictures) with the picture tool, and the contact sheet.
 pictures: build

@@ -238,7 +238,7 @@ TEST(Pcx, DecodesWhatImageMagickWritesExactlyAsImageMagickReadsIt) {
         d.pixels.resize(expected.size());  // without the spare pixel
         EXPECT_EQ(d.pixels, expected) << c.width << "x" << c.height << " " << c.compression;
     }
-    system(("rm -rf " + dir).c_str());
+    EXPECT_EQ(system(("rm -rf " + dir).c_str()), 0);
 }
 
 TEST(Pcx, EmbeddedRecordHoldsTheFileItWasBuiltFrom) {

@@ -3,11 +3,13 @@
 #include <math.h>
 #include <string.h>
 #include <wchar.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "support/support.h"
 
 TEST(Random15, StartsFromTheFixedSeedAndRepeatsOnlyAfterTheFullPeriod) {
@@ -65,6 +67,8 @@ TEST(Math, EdgeValues) {
     EXPECT_TRUE(isnan(mathPow(-2.0, 2.0)));
     EXPECT_DOUBLE_EQ(mathAtan2(1.0, -1.0), 3 * pi / 4);
     EXPECT_DOUBLE_EQ(mathAtan(1.0), pi / 4);
+    EXPECT_DOUBLE_EQ(mathAtan(-1.0), -pi / 4);
+    EXPECT_NEAR(mathAtan(1e300), pi / 2, 1e-15);
     EXPECT_TRUE(isnan(mathSqrt(-1.0)));
     EXPECT_DOUBLE_EQ(mathSqrt(2.25), 1.5);
 }
@@ -100,6 +104,7 @@ TEST(FormatString, IntegerCharacterAndStringConversions) {
     // 'l' is 32 bits, as on the platform the formats come from; 'll' and 'I64' are 64.
     EXPECT_EQ(format("%hd %ld %lu %lld %I64u", 70000, -7, 4294967295u, 5000000000LL, 5000000001ULL),
               "4464 -7 4294967295 5000000000 5000000001");
+    EXPECT_EQ(format("%hu %hx %hd", 70000u, 0x12345u, 40000), "4464 2345 -25536");
     // Wide strings and characters: ASCII as it is, the rest as '?'; 'h' makes %S and %C narrow.
     EXPECT_EQ(format("%S|%ls|%C%lc|%5S|%-4ls|%.2S", L"wide", L"w\u00e9", (wint_t)L'x', (wint_t)L'\u20ac', L"ab",
                      L"ab", L"abc"),
@@ -188,7 +193,25 @@ TEST(Heap, ZeroedBlocksReallocAndOverflow) {
 
 TEST(CompareNoCase, IgnoresAsciiCase) {
     EXPECT_EQ(compareNoCase("Arial", "ARIAL"), 0);
+    EXPECT_EQ(compareNoCase("ZAZ", "zaz"), 0);  // both ends of the alphabet
     EXPECT_LT(compareNoCase("abc", "ABD"), 0);
     EXPECT_GT(compareNoCase("b", "A"), 0);
     EXPECT_LT(compareNoCase("ab", "abc"), 0);
+}
+
+static uint64_t monotonicMilliseconds() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u;
+}
+
+TEST(SystemClock, CountsMillisecondsOfTheMonotonicClock) {
+    uint32_t before = platReadSystemClock();
+    uint64_t reference = monotonicMilliseconds();
+    usleep(30000);
+    uint32_t ours = platReadSystemClock() - before;
+    uint64_t theirs = monotonicMilliseconds() - reference;
+    EXPECT_GE(ours, 30u);
+    EXPECT_LE(ours > theirs ? ours - theirs : theirs - ours, 2u);
+    EXPECT_EQ((uint32_t)monotonicMilliseconds() - platReadSystemClock() <= 1u, true);  // the same count
 }

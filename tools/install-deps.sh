@@ -1,9 +1,23 @@
 #!/bin/sh
-# Installs the Debian packages the build, the game and the tests need, when any is missing.
+# Installs the Debian packages a task needs, when any is missing.
+#
+# Usage: install-deps.sh [run|test|package]
+#   run      building and playing the game (make run)
+#   test     run, plus what the tests and benchmarks use (make test, the default)
+#   package  test, plus what builds and checks the Debian package (make package-check)
 set -e
-packages="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
- libfreetype-dev libfontconfig-dev fonts-liberation2 xvfb xauth xdotool x11-utils x11-apps openbox imagemagick
- googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsdl2-image-dev desktop-file-utils"
+group=${1:-test}
+run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
+ libfreetype-dev libfontconfig-dev fonts-liberation2 googletest libgtest-dev"
+test="xvfb xauth xdotool x11-utils x11-apps openbox imagemagick libbenchmark-dev clang libclang-rt-14-dev
+ libsdl2-image-dev desktop-file-utils"
+package="dpkg-dev lintian debootstrap file man-db"
+case "$group" in
+    run) packages=$run ;;
+    test) packages="$run $test" ;;
+    package) packages="$run $test $package" ;;
+    *) echo "usage: install-deps.sh [run|test|package]" >&2; exit 2 ;;
+esac
 
 missing=""
 for p in $packages; do

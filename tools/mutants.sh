@@ -27,10 +27,10 @@ build() { cmake --build "$BUILD" -j"$(nproc)" --target framework_tests game_test
 suites_pass() {
     local file=$1 env="SDL_VIDEODRIVER=offscreen GTEST_FAIL_FAST=1"
     if [ "${file#game/}" = "$file" ]; then
-        env $env timeout 300 "$BUILD/tests/framework_tests" >"$SCRATCH/run.log" 2>&1 || return 1
+        env $env timeout 120 "$BUILD/tests/framework_tests" >"$SCRATCH/run.log" 2>&1 || return 1
     fi
-    env $env timeout 300 "$BUILD/tests/game_tests" --gtest_filter=-FirstRound.* >>"$SCRATCH/run.log" 2>&1 || return 1
-    env $env timeout 300 "$BUILD/tests/game_tests" --gtest_filter=FirstRound.* >>"$SCRATCH/run.log" 2>&1 || return 1
+    env $env timeout 120 "$BUILD/tests/game_tests" --gtest_filter=-FirstRound.* >>"$SCRATCH/run.log" 2>&1 || return 1
+    env $env timeout 120 "$BUILD/tests/game_tests" --gtest_filter=FirstRound.* >>"$SCRATCH/run.log" 2>&1 || return 1
 }
 
 echo "baseline: building and running the unit suites unchanged"

@@ -2,7 +2,8 @@
 // embeds. Deterministic: the same build writes the same bytes.
 //
 // Usage: make_pictures OUTPUT_DIR [ICON_DIR]
-// With ICON_DIR it also writes the desktop icon, the same swirl, as zelmo-16/48/128.png.
+// With ICON_DIR it also writes the desktop launcher's icon, the same swirl on a round black disc with
+// a transparent surround, as zelmo-SIZE.png at the icon theme's sizes 16 to 256.
 #include <stdio.h>
 
 #include <string>
@@ -60,15 +61,6 @@ std::vector<uint8_t> encode(const Picture& picture, bool topRowFirst) {
     return encodePcx(canvas.width, canvas.height, indices.data(), sharedPalette().data());
 }
 
-// The icon as opaque RGBA through the shared palette, as the game shows it.
-std::vector<uint8_t> iconPixels(int size) {
-    Picture picture = iconPicture(size);
-    std::vector<uint8_t> indices = quantise(picture.canvas), rgba;
-    const std::vector<uint8_t>& palette = sharedPalette();
-    for (uint8_t index : indices) rgba.insert(rgba.end(), {palette[3 * index], palette[3 * index + 1], palette[3 * index + 2], 255});
-    return rgba;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,10 +75,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    for (int size : {16, 48, 128}) {
+    for (int size : {16, 32, 48, 64, 128, 256}) {
         if (argc != 3) break;
         std::string path = std::string(argv[2]) + "/zelmo-" + std::to_string(size) + ".png";
-        if (!writeFile(path, encodePng(size, size, iconPixels(size).data()))) {
+        if (!writeFile(path, encodePng(size, size, launcherIconPixels(size).data()))) {
             fprintf(stderr, "make_pictures: cannot write %s\n", path.c_str());
             return 1;
         }

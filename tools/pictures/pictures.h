@@ -17,3 +17,5 @@ Picture fieldPicture();                // 400 x 300
 Picture titlePicture();                // 400 x 200
 Picture gameOverPicture();             // 512 x 64
 Picture iconPicture(int size);         // size x size swirl, 16 colours
+// The desktop launcher's icon: the swirl on a black disc, transparent around it; RGBA, rows top first.
+std::vector<uint8_t> launcherIconPixels(int size);

@@ -157,3 +157,29 @@ Picture iconPicture(int size) {
     });
     return {c, false};
 }
+
+// The launcher icon: the swirl on a round black disc, the corners transparent, each pixel's
+// coverage from 4 x 4 samples so that the disc's edge is smooth at every size.
+std::vector<uint8_t> launcherIconPixels(int size) {
+    std::vector<uint8_t> rgba((size_t)size * size * 4);
+    float centre = size / 2.0f, radius = size / 2.0f - 0.5f, scale = size / 16.0f;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            float grey = 0, cover = 0;
+            for (int sy = 0; sy < 4; ++sy)
+                for (int sx = 0; sx < 4; ++sx) {
+                    float dx = x + (sx + 0.5f) / 4 - centre, dy = y + (sy + 0.5f) / 4 - centre;
+                    float r = hypotf(dx, dy);
+                    if (r > radius) continue;
+                    cover += 1;
+                    float spiral = r / scale, angle = atan2f(dy, dx);
+                    float phase = fmodf(angle * 2 / 6.2832f + spiral / 3.2f + 8.0f, 1.0f);
+                    if (phase < 0.45f && spiral < 7.0f) grey += 0.45f + 0.55f * fminf(spiral / 6.5f, 1.0f);
+                }
+            uint8_t* pixel = &rgba[((size_t)y * size + x) * 4];
+            uint8_t level = cover > 0 ? (uint8_t)lroundf(255 * grey / cover) : 0;
+            pixel[0] = pixel[1] = pixel[2] = level;
+            pixel[3] = (uint8_t)lroundf(255 * cover / 16);
+        }
+    return rgba;
+}
