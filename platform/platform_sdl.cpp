@@ -193,6 +193,8 @@ static uint32_t clientPointLParam(PlatWindow* window, int32_t x, int32_t y) {
     return makeLParam(clampToWord(x), clampToWord(y));
 }
 
+// A release SDL sends for a window that went away (a mode switch) belongs to the live window:
+// otherwise its key or button would read as held for the rest of the run.
 static PlatWindow* windowOrLive(uint32_t id) {
     PlatWindow* window = windowFromId(id);
     return window ? window : firstLiveWindow();
@@ -328,21 +330,12 @@ static bool takeEvent(SDL_Event* event) {
     return SDL_PeepEvents(event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1;  // a full ring's overflow
 }
 
-// A release whose window went away (a mode switch) belongs to the live window: otherwise its key or
-// button would read as held for the rest of the run.
-static bool isRelease(uint32_t message) {
-    return message == WM_KEYUP || message == WM_SYSKEYUP || message == WM_LBUTTONUP || message == WM_RBUTTONUP ||
-           message == WM_MBUTTONUP;
-}
-
 bool platReadSystemMessage(PlatMessage* out) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
     if (pendingCount == 0 && rawCount == 0) SDL_PumpEvents();
     SDL_Event event;
     while (pendingCount == 0 && takeEvent(&event)) translateEvent(event);
-    if (!popMessage(pending, pendingCapacity, &pendingHead, &pendingCount, out)) return false;
-    if (!out->window && isRelease(out->message)) out->window = firstLiveWindow();
-    return true;
+    return popMessage(pending, pendingCapacity, &pendingHead, &pendingCount, out);
 }
 
 // --- Video system, display mode, pointer -------------------------------------------------
@@ -496,12 +489,9 @@ static void dropMessagesFor(PlatWindow* window) {
     for (uint32_t i = 0; i < postedCount; ++i)
         if (posted[(postedHead + i) % postedCapacity].window == window)
             posted[(postedHead + i) % postedCapacity] = {nullptr, WM_NULL, 0, 0};
-    for (uint32_t i = 0; i < pendingCount; ++i) {
-        PlatMessage& message = pending[(pendingHead + i) % pendingCapacity];
-        if (message.window != window) continue;
-        if (isRelease(message.message)) message.window = nullptr;  // goes to the next live window
-        else message = {nullptr, WM_NULL, 0, 0};
-    }
+    for (uint32_t i = 0; i < pendingCount; ++i)
+        if (pending[(pendingHead + i) % pendingCapacity].window == window)
+            pending[(pendingHead + i) % pendingCapacity] = {nullptr, WM_NULL, 0, 0};
 }
 
 void platDestroyWindow(PlatWindow* window) {

@@ -55,7 +55,8 @@ done
 check "$TAPS quick F1 taps give $TAPS switches" "$switched" "$TAPS"
 # An even number of switches is back in fullscreen, an odd one in a window.
 xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && mode=fullscreen || mode=windowed
-check "after $TAPS switches the mode is" "$mode" "$( [ $((TAPS % 2)) = 0 ] && echo fullscreen || echo windowed)"
+check "after $TAPS switches the window is in the mode the count gives" "$mode" \
+    "$( [ $((TAPS % 2)) = 0 ] && echo fullscreen || echo windowed)"
 press_key Escape
 wait_exit $PID 20
 check "Escape after the switches: code 0" "$EXIT_CODE" 0

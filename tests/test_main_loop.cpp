@@ -96,6 +96,21 @@ TEST_F(AppMainTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
     EXPECT_TRUE(frames[2].escapeDown);
 }
 
+TEST_F(AppMainTest, AModeSwitchThatCannotMakeItsWindowEndsTheRunWithCodeOne) {
+    frameHook = [] {
+        if (frames.size() == 2) {
+            windowedRect = {0, 0, 1 << 20, 1 << 20};  // no window that large can be made
+            scriptMessage(WM_KEYDOWN, VK_F1);
+        }
+        return false;
+    };
+    EXPECT_EQ(appMain(), 1u);  // and a line on stderr that says why
+    EXPECT_EQ(frames.size(), 3u);  // the pass after the key-down runs its frame, then switches
+    EXPECT_EQ(mainWindow, nullptr);
+    windowedRect = {0, 0, 800, 600};
+    displayConfig.fullscreen = 1;
+}
+
 TEST_F(AppMainTest, EndOfTheTableEndsTheRunWithCodeZero) {
     frameHook = [] {
         scriptMessage(WM_MOUSEMOVE, 0, makeLParam(3, 4));  // a last message: its wParam is not the code

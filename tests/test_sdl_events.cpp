@@ -202,4 +202,25 @@ TEST_F(SdlEventTest, ThePointerShowsWhileItsCounterIsNotBelowZero) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
 
+TEST_F(SdlEventTest, AHiddenWindowReportsFocusAsMinimisedAndANewWindowAsksFirstAboutTheScreenSaver) {
+    uint32_t id = liveWindowId();
+    SDL_HideWindow(SDL_GetWindowFromID(id));  // taken off the screen after it was shown
+    drain();
+    pushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+    std::vector<PlatMessage> taken = drain();
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(taken[0].wParam, makeLParam(WA_ACTIVE, 1));
+    EXPECT_EQ(appFlags.active, 0);
+
+    destroyMainWindow();
+    ASSERT_TRUE(createMainWindow());
+    taken = drain();
+    ASSERT_GE(taken.size(), 2u);
+    EXPECT_EQ(taken[0].message, WM_SYSCOMMAND);
+    EXPECT_EQ(taken[0].wParam, SC_SCREENSAVE);
+    EXPECT_EQ(taken[1].message, WM_SYSCOMMAND);
+    EXPECT_EQ(taken[1].wParam, SC_MONITORPOWER);
+    EXPECT_FALSE(platScreenSaverAllowed());  // both swallowed
+}
+
 }  // namespace
