@@ -75,6 +75,13 @@ TEST(Pcx, RunLengthCodes) {
     int expected[16] = {7, 7, 7, 7, 7, 200, 191, 3, 1, 1, 1, 1, 1, 1, 1, 1};
     for (int i = 0; i < 16; ++i) EXPECT_EQ(pixelAt(d, i), testColour(expected[i])) << "pixel " << i;
 
+    // The same codes where a line has room for more than eight pixels after each.
+    d = decode(buildPcx(sized(16, 1), {0xC0, 9, 0xC4, 7, 0xBF, 0xC1, 200, 0xCA, 3}));
+    ASSERT_TRUE(d.ok);
+    int wide[16] = {7, 7, 7, 7, 191, 200, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(pixelAt(d, i), testColour(wide[i])) << "pixel " << i;
+
+    d = decode(buildPcx(spec, data));
     for (uint8_t encoding : {2, 255}) {  // any non-zero encoding means run-length
         spec.encoding = encoding;
         EXPECT_EQ(decode(buildPcx(spec, data)).pixels, d.pixels);
@@ -162,10 +169,14 @@ TEST(Pcx, PicturesTheirDataCouldNeverFillAreRejectedBeforeAllocating) {
     EXPECT_EQ(pixelAt(d, 63), (std::vector<uint8_t>{0, 0, 0, 0}));
     EXPECT_FALSE(decode(buildPcx(sized(8, 10), {0xFF, 1})).ok);
     EXPECT_FALSE(decode(buildPcx(sized(9, 9), {0xFF, 1})).ok);
+    EXPECT_FALSE(decode(buildPcx(sized(5, 14), {0xFF, 1})).ok);  // 70: one more than 64 + 5
     // Uncompressed, one pixel a byte: 4 x 4 needs 12 data bytes with the slack line.
     PcxSpec raw = sized(4, 4);
     raw.encoding = 0;
-    EXPECT_TRUE(decode(buildPcx(raw, std::vector<uint8_t>(11, 3))).ok);
+    d = decode(buildPcx(raw, std::vector<uint8_t>(11, 3)));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(pixelAt(d, 11), testColour(12));  // the twelfth byte, the marker, is the last pixel
+    EXPECT_EQ(pixelAt(d, 12), (std::vector<uint8_t>{0, 0, 0, 0}));
     EXPECT_FALSE(decode(buildPcx(raw, std::vector<uint8_t>(10, 3))).ok);
     // The largest sides on a file of header and palette alone: no gigabyte is asked for.
     EXPECT_FALSE(decode(buildPcx(sized(16384, 16384), {})).ok);

@@ -134,6 +134,15 @@ TEST_F(SpriteTest, FillScreenIgnoresTheTopByte) {
     EXPECT_TRUE(is(readPixel(799, 599), blue));
     fillScreen(0xFF000000);
     EXPECT_TRUE(is(readPixel(400, 300), black));
+
+    glClearDepth(0.25);  // the depth buffer is left alone
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    fillScreen(0xFF00FF00);
+    GLfloat depth = 0;
+    glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    EXPECT_NEAR(depth, 0.25f, 0.001f);
+    EXPECT_TRUE(is(readPixel(400, 300), green));
 }
 
 TEST_F(SpriteTest, FillRectLeavesNoTextureBehind) {
@@ -156,9 +165,12 @@ TEST_F(SpriteTest, FillRectLeavesNoTextureBehind) {
 
 TEST_F(SpriteTest, LinesRestoreEnablesAndMatrices) {
     glColor4ub(255, 255, 255, 255);
+    glBindTexture(GL_TEXTURE_2D, grid.name);  // bound and enabled: its red texel must not tint the line
     drawLine(0, 300, 800, 300);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_GT(readPixel(400, 300).r, 100);
+    EXPECT_GT(readPixel(400, 300).g, 100);
+    EXPECT_GT(readPixel(400, 300).b, 100);
     EXPECT_TRUE(is(readPixel(400, 310), black));
 
     GLdouble before[16], after[16];
@@ -171,6 +183,7 @@ TEST_F(SpriteTest, LinesRestoreEnablesAndMatrices) {
     EXPECT_EQ(mode, GL_MODELVIEW);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_GT(readPixel(400, 100).r, 100);
+    EXPECT_GT(readPixel(400, 100).g, 100);
     EXPECT_TRUE(is(readPixel(420, 100), black));
 }
 

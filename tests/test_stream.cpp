@@ -104,6 +104,12 @@ TEST(MemoryStream, SeeksClampToTheEndAndWrapBeforeTheStart) {
     streamClose(stream);
 }
 
+// Leaves the stack below the caller full of 0xAA, so that bytes a reader forgets to set show.
+__attribute__((noinline)) void dirtyTheStack() {
+    volatile uint8_t junk[4096];
+    for (size_t i = 0; i < sizeof junk; ++i) junk[i] = 0xAA;
+}
+
 TEST(TypedReaders, AreLittleEndianAndUnsigned) {
     selectStreamBackend(0);
     std::vector<uint8_t> record = makeEmbedded({2, 1, 0, 0, 0, 1, 0x00, 0x00, 0x80, 0x3F, 0xC5, 0x7F});
@@ -112,8 +118,14 @@ TEST(TypedReaders, AreLittleEndianAndUnsigned) {
     EXPECT_EQ(readU32(stream), 16777216u);
     EXPECT_EQ(readFloat(stream), 1.0f);
     EXPECT_EQ(readU8(stream), 197u);
+    dirtyTheStack();
     EXPECT_EQ(readU16(stream), 0x7Fu);  // one byte left: the missing byte reads as 0
     EXPECT_EQ(streamTell(stream), 12u);
+    streamSeek(stream, 10, streamFromStart);
+    dirtyTheStack();
+    EXPECT_EQ(readU32(stream), 0x7FC5u);  // two bytes left of four
+    dirtyTheStack();
+    EXPECT_EQ(readU32(stream), 0u);       // none left
     streamClose(stream);
 }
 

@@ -4,7 +4,9 @@
 # the fault (killed) or not (survived), then the kill rate.
 #
 # Usage: tools/mutants.sh [CATALOGUE] [FIRST-LINE-FILTER]
-#   MUTANTS_DIR   scratch folder (default build-mutants)
+#   MUTANTS_DIR       scratch folder (default build-mutants)
+#   MUTANTS_SANITIZE  1: the suites as the sanitizer build of make test runs them (ASan+UBSan), which
+#                     also sees a read or write one byte outside a buffer
 # An entry is one line: path @@ original text @@ replacement text [@@ equivalent: why]. The original
 # text must occur exactly once in the file; <NL> in either text stands for a line break. Lines
 # starting with # are comments.
@@ -20,7 +22,10 @@ mkdir -p "$SRC" "$BUILD"
 
 # The sources as they are in the work tree (tracked and new files, not the build folders).
 (cd "$ROOT" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) | (cd "$SRC" && tar xf -)
-cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
+SANITIZE=OFF
+[ "${MUTANTS_SANITIZE:-0}" = 1 ] && SANITIZE=ON
+cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DZELMO_SANITIZE=$SANITIZE >/dev/null || exit 1
+export ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1
 
 build() { cmake --build "$BUILD" -j"$(nproc)" --target framework_tests game_tests >"$SCRATCH/build.log" 2>&1; }
 # Runs the unit suites that can see the file (the game's own files only reach game_tests), side
