@@ -1,6 +1,8 @@
 // The glyph texture font and the three prints, read back from a real Mesa context.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
+#include <math.h>
 #include <string.h>
 
 #include <string>
@@ -8,6 +10,7 @@
 
 #include "draw/glyph_font.h"
 #include "gl_fixture.h"
+#include "platform/platform.h"
 #include "shell/app.h"
 #include "shell/input.h"
 #include "shell/presets.h"
@@ -70,9 +73,9 @@ protected:
 
 TEST_F(GlyphFontTest, ToastedLineSitsOnItsBaselineWithAnExclamationMarkSixteenPixelsTall) {
     Bounds mark = inkOf("!");
-    EXPECT_NEAR(mark.top, 570, 1);
-    EXPECT_NEAR(mark.bottom, 585, 1);  // the baseline is at 586
-    EXPECT_NEAR(mark.height(), 16, 1);
+    EXPECT_EQ(mark.top, 570);
+    EXPECT_EQ(mark.bottom, 585);  // the baseline is at 586
+    EXPECT_EQ(mark.height(), 16);
 
     clearToBlack();
     glColor4ub(255, 255, 255, 180);
@@ -261,6 +264,34 @@ TEST_F(GlyphFontTest, GlyphTexturesHoldFullCoverageAsOpaqueAlphaAndFreeingDelete
     EXPECT_FALSE(glIsTexture(lastTexture));
     EXPECT_EQ(programFont.listBase, 0u);
     buildGlyphFont("Arial", 120, 600, &programFont);  // for the fixture to free
+}
+
+// Each texture holds its glyph's coverage bitmap (rows padded to 4 bytes) stretched over 32 x 32,
+// with coverage 64 as alpha 1; texture i holds character 32 + i.
+TEST_F(GlyphFontTest, EachGlyphTextureIsItsBitmapStretchedOverTheWholeTexture) {
+    PlatFont* face = platCreateFont("Arial", 120, 600);
+    ASSERT_NE(face, nullptr);
+    for (char c : {'!', 'A', 'g', 'W', '~'}) {
+        SCOPED_TRACE(c);
+        PlatGlyphMetrics metrics;
+        uint32_t size = platGlyphBitmap(face, (uint32_t)c, &metrics, nullptr, 0);
+        std::vector<uint8_t> bitmap(size), stretched(32 * 32), alpha(32 * 32);
+        ASSERT_EQ(platGlyphBitmap(face, (uint32_t)c, &metrics, bitmap.data(), size), size);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        gluScaleImage(GL_COLOR_INDEX, metrics.blackBoxWidth, metrics.blackBoxHeight, GL_UNSIGNED_BYTE, bitmap.data(),
+                      32, 32, GL_UNSIGNED_BYTE, stretched.data());
+        glBindTexture(GL_TEXTURE_2D, programFont.textures[c - 32]);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
+        int worst = 0;
+        for (int i = 0; i < 32 * 32; ++i) {
+            int expected = (int)lround(std::min((int)stretched[i], 64) * 255.0 / 64.0);
+            worst = std::max(worst, abs(expected - (int)alpha[i]));
+        }
+        EXPECT_LE(worst, 1);
+    }
+    platDeleteFont(face);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 }
 
 TEST(GlyphFontFailures, NoFaceMeansEmptyFontAndSilentPrintsAndFreeingIsHarmlessWithoutAContext) {

@@ -109,6 +109,9 @@ TEST_F(SpriteTest, AlphaZeroBindsButDrawsNothingAndTheColourIsLeftSet) {
     EXPECT_EQ(boundTexture(), (GLint)grid.name);
     EXPECT_TRUE(is(readPixel(100, 101), black));
 
+    drawSpriteAtAlpha(300, 300, grid, 1);  // the faintest alpha still draws
+    EXPECT_EQ(readPixel(300, 301).r, 1);
+
     drawSpriteAlpha(100, 100, 40, 20, grid, 0, 0, 0, 0, 128);
     Rgba faded = readPixel(105, 115);  // red at half strength over black
     EXPECT_NEAR(faded.r, 128, 2);
