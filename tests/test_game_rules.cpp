@@ -40,6 +40,9 @@ TEST(AimAtMouse, ClampsToTheFieldAndFacesTheAimPoint) {
     virtualMouse = {300, 300};
     aimAtMouse();
     EXPECT_EQ(chargeFacesLeft, 0);
+    chargePos = {300, 100};  // straight above or below: facing right, as stored
+    aimAtMouse();
+    EXPECT_EQ(chargeFacesLeft, 0);
 }
 
 TEST(Countdown, ReadsWholeSecondsLeftTruncatedTowardsZero) {

@@ -294,6 +294,44 @@ TEST_F(GlyphFontTest, EachGlyphTextureIsItsBitmapStretchedOverTheWholeTexture) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 }
 
+// A glyph's list draws its texture as one quad: the black box at the cell's place, texture row 0
+// at its top. The reference draws the same texture from the rasteriser's metrics.
+TEST_F(GlyphFontTest, AGlyphsListDrawsItsTextureOverItsBlackBox) {
+    PlatFont* face = platCreateFont("Arial", 120, 600);
+    ASSERT_NE(face, nullptr);
+    PlatGlyphMetrics mark, metrics;
+    platGlyphBitmap(face, '!', &mark, nullptr, 0);
+    const float unitPixels = 64;  // scale 2: 64 pixels a font unit
+    for (char c : {'!', 'g', 'W'}) {
+        SCOPED_TRACE(c);
+        platGlyphBitmap(face, (uint32_t)c, &metrics, nullptr, 0);
+        clearToBlack();
+        glColor4ub(255, 255, 255, 255);
+        printText(100, 100, 2.0f, programFont.listBase, "%c", c);
+        std::vector<uint8_t> shown = grabRed();
+        float r = (float)mark.blackBoxHeight, left = 100 + unitPixels * metrics.originX / r;
+        float top = 100 + unitPixels * (1 - metrics.originY / r);
+        float right = left + unitPixels * metrics.blackBoxWidth / r, bottom = top + unitPixels * metrics.blackBoxHeight / r;
+        clearToBlack();
+        glBindTexture(GL_TEXTURE_2D, programFont.textures[c - 32]);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex2f(left, top);
+        glTexCoord2f(1, 0);
+        glVertex2f(right, top);
+        glTexCoord2f(1, 1);
+        glVertex2f(right, bottom);
+        glTexCoord2f(0, 1);
+        glVertex2f(left, bottom);
+        glEnd();
+        std::vector<uint8_t> expected = grabRed();
+        int worst = 0;
+        for (size_t i = 0; i < shown.size(); ++i) worst = std::max(worst, abs((int)shown[i] - (int)expected[i]));
+        EXPECT_LE(worst, 8);  // the same texels; only the quad's split into triangles may differ
+    }
+    platDeleteFont(face);
+}
+
 TEST(GlyphFontFailures, NoFaceMeansEmptyFontAndSilentPrintsAndFreeingIsHarmlessWithoutAContext) {
     openTestWindow();
     GlyphFont font = {123, {}};
