@@ -50,7 +50,7 @@ test-asan: deps
 SOAK_SECONDS ?= 600
 SOAK_SEED ?= 1
 soak: build
-	SCREEN_PROBE=$(BUILD)/tests/screen_probe bash tests/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
+	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
 
 # Installs under PREFIX (default /usr/local): the program, its desktop entry and icons.
 PREFIX ?= /usr/local
@@ -67,7 +67,7 @@ package: deps-package
 # Its fields, files and lintian's verdict (no error, no warning), and its unpacked binary under Xvfb.
 package-check: package
 	@cmake --build $(BUILD) --target screen_probe >/dev/null 2>&1 || $(MAKE) build
-	SCREEN_PROBE=$(BUILD)/tests/screen_probe bash tests/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
+	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
 
 # The package installed with apt into a clean Debian 12 root made by debootstrap (needs the package
 # mirror the machine's apt uses), run there under Xvfb and ended with Escape.
