@@ -45,11 +45,6 @@ check "every library the binary links is there" "$missing" 0
 start_xvfb || exit 1
 "$ROOT/unpacked/usr/games/zelmo" &
 PID=$!
-WIN=$(wait_for_window ZELMO) && started=yes || started=no
-check "the unpacked binary opens its window" "$started" yes
-wait_for_focus "$WIN"
-press_key Escape
-wait_exit $PID 20
-check "Escape ends it with code 0" "$EXIT_CODE" 0
+check_window_and_escape "the unpacked binary" $PID
 echo "package_check: $FAILURES failure(s)"
 [ "$FAILURES" -eq 0 ]

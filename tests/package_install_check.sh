@@ -41,12 +41,7 @@ mkdir -p "$CHROOT/tmp/.X11-unix"
 mount --bind /tmp/.X11-unix "$CHROOT/tmp/.X11-unix"
 chroot "$CHROOT" env -i PATH=/usr/bin:/bin:/usr/games HOME=/root DISPLAY="$DISPLAY" zelmo 2>"$CHROOT/tmp/zelmo.err" &
 PID=$!
-WIN=$(wait_for_window ZELMO) && started=yes || started=no
-check "the installed game opens its window" "$started" yes
-wait_for_focus "$WIN"
-press_key Escape
-wait_exit $PID 30
-check "Escape ends it with code 0" "$EXIT_CODE" 0
+check_window_and_escape "the installed game" $PID
 [ -s "$CHROOT/tmp/zelmo.err" ] && { echo "stderr:"; cat "$CHROOT/tmp/zelmo.err"; }
 echo "package_install_check: $FAILURES failure(s)"
 [ "$FAILURES" -eq 0 ]

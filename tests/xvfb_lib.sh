@@ -75,6 +75,18 @@ wait_exit() {
     wait "$1" 2>/dev/null
 }
 
+# check_window_and_escape WHAT PID: the game started as PID opens its window, and Escape held in
+# it ends the run with code 0; WHAT names the game in the two checks.
+check_window_and_escape() {
+    local window started
+    window=$(wait_for_window ZELMO) && started=yes || started=no
+    check "$1 opens its window" "$started" yes
+    wait_for_focus "$window"
+    press_key Escape
+    wait_exit "$2" 30
+    check "Escape ends $1 with code 0" "$EXIT_CODE" 0
+}
+
 # A key or button held as a person holds it: down, 150 ms (several frames), up.
 press_key() { xdotool keydown "$1" sleep 0.15 keyup "$1"; }
 click() { xdotool mousedown "$1" sleep 0.15 mouseup "$1"; }
