@@ -8,30 +8,34 @@ InputState inputState = {};
 
 // Escape and F1 act in checkSystemKeys, which runs once per idle pass. A press released before
 // that pass would go unseen (a quick tap on a slow frame), so such a release waits for the pass.
-static uint8_t downSinceIdlePass[256];
-static uint8_t releaseAfterIdlePass[256];
+struct SystemKey {
+    uint32_t key;
+    bool downSinceIdlePass;
+    bool releaseAfterIdlePass;
+};
+static SystemKey systemKeys[2] = {{VK_ESCAPE, false, false}, {VK_F1, false, false}};
 
-static bool isSystemKey(uint32_t key) { return key == VK_ESCAPE || key == VK_F1; }
+static SystemKey* systemKey(uint32_t key) {
+    for (SystemKey& entry : systemKeys)
+        if (entry.key == key) return &entry;
+    return nullptr;
+}
 
 void idlePassDone() {
-    static const uint32_t systemKeys[2] = {VK_ESCAPE, VK_F1};
-    for (uint32_t key : systemKeys) {
-        if (releaseAfterIdlePass[key]) inputState.keys[key] = 0;
-        releaseAfterIdlePass[key] = 0;
-        downSinceIdlePass[key] = 0;
+    for (SystemKey& entry : systemKeys) {
+        if (entry.releaseAfterIdlePass) inputState.keys[entry.key] = 0;
+        entry = {entry.key, false, false};
     }
 }
 
 static void keyDown(uint32_t key) {
     inputState.keys[key] = 1;
-    if (isSystemKey(key)) {
-        downSinceIdlePass[key] = 1;
-        releaseAfterIdlePass[key] = 0;
-    }
+    if (SystemKey* entry = systemKey(key)) *entry = {key, true, false};
 }
 
 static void keyUp(uint32_t key) {
-    if (isSystemKey(key) && downSinceIdlePass[key]) releaseAfterIdlePass[key] = 1;
+    SystemKey* entry = systemKey(key);
+    if (entry && entry->downSinceIdlePass) entry->releaseAfterIdlePass = true;
     else inputState.keys[key] = 0;
 }
 
