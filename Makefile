@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: mutants all deps deps-run deps-package configure build run test test-fast test-asan test-fuzz-corpus fuzz \
+.PHONY: mutants all deps deps-run deps-package deps-web web configure build run test test-fast test-asan test-fuzz-corpus fuzz \
 	fuzz-build bench pictures install package package-check package-install-check soak clean
 
 all: build
@@ -22,6 +22,8 @@ deps:
 	@sh tools/install-deps.sh test
 deps-package:
 	@sh tools/install-deps.sh package
+deps-web:
+	@sh tools/install-deps.sh web
 
 configure:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
@@ -33,6 +35,16 @@ build: deps configure
 run: deps-run configure
 	@cmake --build $(BUILD) -j$(JOBS) --target zelmo
 	$(BUILD)/zelmo
+
+# The browser build: build-web/zelmo.html with zelmo.js and zelmo.wasm, by Debian's emscripten.
+# (Debian's emscripten finds its acorn through NODE_PATH when node is not Debian's own.)
+WEB_BUILD ?= build-web
+export NODE_PATH := /usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
+web: deps-web configure
+	@cmake --build $(BUILD) -j$(JOBS) --target embed_file
+	@emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_EMBED_TOOL=$(abspath $(BUILD))/embed_file >/dev/null
+	@cmake --build $(WEB_BUILD) -j$(JOBS)
+	@ls -1 $(WEB_BUILD)/zelmo.html $(WEB_BUILD)/zelmo.js $(WEB_BUILD)/zelmo.wasm
 
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: test-fast test-fuzz-corpus test-asan

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Installs the Debian packages a task needs, when any is missing.
 #
-# Usage: install-deps.sh [run|test|package]
+# Usage: install-deps.sh [run|web|test|package]
 #   run      building and playing the game (make run)
-#   test     run, plus what the tests and benchmarks use (make test, the default)
+#   web      run, plus the browser build (make web)
+#   test     web, plus what the tests and benchmarks use (make test, the default): headless
+#            Chromium and its driver for the browser test
 #   package  test, plus what builds and checks the Debian package (make package-check)
 set -e
 group=${1:-test}
@@ -11,12 +13,15 @@ run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mes
  libfreetype-dev libfontconfig-dev fonts-liberation2 googletest libgtest-dev"
 test="xvfb xauth xdotool x11-utils x11-apps openbox imagemagick libbenchmark-dev clang libclang-rt-14-dev
  libsdl2-image-dev desktop-file-utils"
+web="emscripten"
+browser="chromium chromium-driver python3-selenium"
 package="dpkg-dev lintian debootstrap file man-db"
 case "$group" in
     run) packages=$run ;;
-    test) packages="$run $test" ;;
-    package) packages="$run $test $package" ;;
-    *) echo "usage: install-deps.sh [run|test|package]" >&2; exit 2 ;;
+    web) packages="$run $web" ;;
+    test) packages="$run $web $test $browser" ;;
+    package) packages="$run $web $test $browser $package" ;;
+    *) echo "usage: install-deps.sh [run|web|test|package]" >&2; exit 2 ;;
 esac
 
 missing=""
