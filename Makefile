@@ -49,10 +49,10 @@ web: deps-web configure
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: test-fast test-fuzz-corpus test-asan
 
-test-fast: build
+test-fast: build web
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
-test-asan: deps
+test-asan: deps web
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZELMO_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ZELMO_SANITIZED=1 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
@@ -93,7 +93,7 @@ pictures: build
 
 # Benchmarks (Google Benchmark), in their own optimised build.
 BENCH_BUILD ?= build-bench
-bench: build
+bench: build web
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_BENCH=ON -DZELMO_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD) -j$(JOBS)
 	$(BENCH_BUILD)/bench_pcx
@@ -101,6 +101,7 @@ bench: build
 	SDL_VIDEODRIVER=offscreen $(BENCH_BUILD)/bench_game
 	bash -c '. tests/xvfb_lib.sh && start_xvfb && $(BENCH_BUILD)/frame_rate 5; stop_xvfb'
 	bash bench/game_memory.sh $(BUILD)/zelmo
+	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD) 5
 
 # The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
 # replays the seed corpus through it.

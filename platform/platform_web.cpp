@@ -116,6 +116,23 @@ static void yieldToPage() {
     lastYield = emscripten_get_now();
 }
 
+// --- Test seams reached from the page ---------------------------------------------------------
+
+// A page that sets Module.testClock to a number before the game starts runs on that clock instead
+// of the browser's: the game's time then moves only when the page changes it.
+EM_JS(int, pageHasTestClock, (), { return typeof Module.testClock === 'number' ? 1 : 0; });
+EM_JS(uint32_t, readPageClock, (), { return Module.testClock >>> 0; });
+
+static void usePageClockIfAsked() {
+    static bool checked;
+    if (checked) return;
+    checked = true;
+    if (pageHasTestClock()) platClockSource = readPageClock;
+}
+
+// Frames shown so far, for a page (or its test) that waits for the game to draw.
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t zelmoFramesShown() { return swapCount; }
+
 // --- Message rings ----------------------------------------------------------------------
 
 static void addInput(uint32_t message, uint32_t wParam, uint32_t lParam) {
@@ -272,11 +289,8 @@ static void installCallbacks() {
 // The page keeps its resolution: a fullscreen canvas is scaled to the screen instead.
 bool platChangeDisplayMode(uint32_t, uint32_t, uint32_t) { return true; }
 
-void platRestoreDisplayMode() {
-    EmscriptenFullscreenChangeEvent state;
-    if (emscripten_get_fullscreen_status(&state) == EMSCRIPTEN_RESULT_SUCCESS && state.isFullscreen)
-        emscripten_exit_fullscreen();
-}
+// The page's fullscreen follows F1 instead (see switchPageFullscreen).
+void platRestoreDisplayMode() {}
 
 int32_t platShowCursor(bool show) {
     cursorCounter += show ? 1 : -1;
@@ -286,9 +300,25 @@ int32_t platShowCursor(bool show) {
 
 bool platScreenSaverAllowed() { return screenSaverAllowed; }
 
-// A page may take the screen only in answer to the player: the request waits for the next key or
-// button event (at once when F1 asked for it), and the canvas stays in the page if it is refused.
-static void requestFullscreen() {
+static bool pageIsFullscreen() {
+    EmscriptenFullscreenChangeEvent state;
+    return emscripten_get_fullscreen_status(&state) == EMSCRIPTEN_RESULT_SUCCESS && state.isFullscreen;
+}
+
+// A page may take the screen only in answer to the player (the request waits for the next key or
+// button event: F1's own release). So the game opens in the page even when it asks for fullscreen,
+// and each window made after that (F1) shows the other way from what the page shows then: F1
+// always switches what the player sees, also after the browser left fullscreen by itself (Escape).
+static void switchPageFullscreen() {
+    static bool opened;
+    if (!opened) {
+        opened = true;
+        return;
+    }
+    if (pageIsFullscreen()) {
+        emscripten_exit_fullscreen();
+        return;
+    }
     EmscriptenFullscreenStrategy strategy = {};
     strategy.scaleMode = EMSCRIPTEN_FULLSCREEN_SCALE_ASPECT;
     strategy.canvasResolutionScaleMode = EMSCRIPTEN_FULLSCREEN_CANVAS_SCALE_NONE;
@@ -309,14 +339,14 @@ PlatWindow* platCreateWindow(const PlatWindowSpec* spec) {
         return nullptr;
     }
     installCallbacks();
+    usePageClockIfAsked();
     sizeCanvas(spec->clientWidth, spec->clientHeight);
     if (!startEgl()) {
         setError("cannot create a WebGL context: the browser offers none");
         return nullptr;
     }
     theWindow = {true, spec->windowProc, spec->fullscreen, spec->clientWidth, spec->clientHeight};
-    if (spec->fullscreen) requestFullscreen();
-    else platRestoreDisplayMode();
+    switchPageFullscreen();
     screenSaverAllowed = false;
     showPagePointer(cursorCounter >= 0);
     if (spec->title && spec->title[0]) emscripten_set_window_title(spec->title);
@@ -437,5 +467,5 @@ uint32_t platSwapCount() { return swapCount; }
 
 void platShutdown() {
     ringCount = postedCount = 0;
-    platRestoreDisplayMode();
+    if (pageIsFullscreen()) emscripten_exit_fullscreen();
 }

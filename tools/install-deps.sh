@@ -14,7 +14,7 @@ run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mes
 test="xvfb xauth xdotool x11-utils x11-apps openbox imagemagick libbenchmark-dev clang libclang-rt-14-dev
  libsdl2-image-dev desktop-file-utils"
 web="emscripten"
-browser="chromium chromium-driver python3-selenium"
+browser="chromium chromium-driver python3-selenium python3-pil"
 package="dpkg-dev lintian debootstrap file man-db"
 case "$group" in
     run) packages=$run ;;

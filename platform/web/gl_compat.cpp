@@ -316,8 +316,8 @@ void compatCallList(GLuint list) {
 void compatCallLists(GLsizei count, GLenum type, const GLvoid* lists) {
     if (!lists || !isListNameType(type)) return;  // GL_INVALID_ENUM
     for (GLsizei i = 0; i < count; ++i) {
-        int64_t list = (int64_t)listBase + listNameAt(type, lists, i);
-        if (list > 0 && list <= maxListNames) compatCallList((GLuint)list);
+        GLuint list = listBase + (GLuint)listNameAt(type, lists, i);  // modulo 2^32, as GL adds them
+        if (list > 0 && list <= maxListNames) compatCallList(list);
     }
 }
 

@@ -1,0 +1,233 @@
+#!/usr/bin/python3
+"""The browser build in headless Chromium, played as a person plays it, against the native build.
+
+Usage: browser_game.py WEB_BUILD_DIR REFERENCE_FRAMES SCRIPT
+
+Serves the page from WEB_BUILD_DIR on a local port, plays SCRIPT in the page (held mouse buttons,
+the game on a clock the test sets through zelmo.html?testclock) and compares each named frame with
+the one REFERENCE_FRAMES draws natively for the same script. Critters turn at random on every
+frame, so the boxes they may stand in are left out of the comparison; that they stand there is
+checked on its own.
+"""
+import functools
+import http.server
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+from PIL import Image, ImageChops, ImageDraw
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.actions.mouse_button import MouseButton
+from selenium.webdriver.common.by import By
+
+WIDTH, HEIGHT = 800, 600
+START_CLOCK = 10000
+DEADLINE = 60  # seconds any one wait may take, on a busy machine
+HOLD = 0.15  # seconds a button is held
+TOASTED_BOX = (195, 562, 330, 592)  # where "Toasted:%d" is printed
+MEAN_LIMIT = 4.0  # mean difference per pixel (0..255, the largest of the three channels)
+OFF_LIMIT = 0.0005  # share of pixels that may differ by more than OFF_LEVEL (glyph and edge rasterisation)
+OFF_LEVEL = 64
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+def wait_until(what, check):
+    end = time.monotonic() + DEADLINE
+    while time.monotonic() < end:
+        value = check()
+        if value:
+            return value
+        time.sleep(0.05)
+    fail("timed out waiting for " + what)
+
+
+class Page:
+    """The game's page in headless Chromium, served from root; on the test's own clock unless test_clock is None."""
+
+    def __init__(self, root, test_clock=START_CLOCK, extra_arguments=()):
+        handler = functools.partial(QuietHandler, directory=root)
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for argument in ("--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
+                         "--window-size=%d,%d" % (WIDTH + 200, HEIGHT + 300), "--force-device-scale-factor=1",
+                         "--hide-scrollbars", "--disable-background-timer-throttling") + tuple(extra_arguments):
+            options.add_argument(argument)
+        self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        self.driver.set_script_timeout(DEADLINE)
+        url = "http://127.0.0.1:%d/zelmo.html" % self.server.server_address[1]
+        if test_clock is not None:
+            url += "?testclock=%d" % test_clock
+        self.driver.get(url)
+        wait_until("the game to start", lambda: self.state()["phase"] != "loading")
+        if self.state()["phase"] != "running":
+            fail("the page did not start the game: %s" % self.state())
+        self.canvas = self.driver.find_element(By.ID, "canvas")
+        self.point = (WIDTH // 2, HEIGHT // 2)
+
+    def state(self):
+        return self.driver.execute_script("return window.zelmoState")
+
+    def frames(self):
+        return self.driver.execute_script("return Module._zelmoFramesShown()")
+
+    # Waits until the game has shown two more frames: a whole tick after whatever came before.
+    def settle(self):
+        target = self.frames() + 2
+        wait_until("the game to draw", lambda: self.frames() >= target)
+        if self.state()["phase"] != "running":
+            fail("the game stopped: %s" % self.state())
+
+    def clock(self, ms):
+        self.driver.execute_script("Module.testClock = arguments[0]", ms)
+        self.settle()
+
+    def move(self, x, y):
+        self.point = (x, y)
+        ActionChains(self.driver, duration=0).move_to_element_with_offset(
+            self.canvas, x - WIDTH // 2, y - HEIGHT // 2).perform()
+        self.settle()
+
+    def press(self, button):
+        actions = ActionBuilder(self.driver, duration=0)
+        actions.pointer_action.pointer_down(button)
+        actions.pointer_action.pause(HOLD)
+        actions.perform()
+        self.settle()
+        actions = ActionBuilder(self.driver, duration=0)
+        actions.pointer_action.pointer_up(button)
+        actions.perform()
+        self.settle()
+
+    def picture(self):
+        path = tempfile.mktemp(suffix=".png")
+        if not self.canvas.screenshot(path):
+            fail("no screenshot of the canvas")
+        image = Image.open(path).convert("RGB")
+        os.unlink(path)
+        if image.size != (WIDTH, HEIGHT):
+            fail("the canvas shows %s, not %dx%d" % (image.size, WIDTH, HEIGHT))
+        return image
+
+    def close(self):
+        self.driver.quit()
+        self.server.shutdown()
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm"}
+
+    def log_message(self, *args):
+        pass
+
+
+def difference(a, b):
+    """Per pixel, the largest difference of the three channels."""
+    red, green, blue = ImageChops.difference(a, b).split()
+    return ImageChops.lighter(ImageChops.lighter(red, green), blue)
+
+
+def mean(image):
+    histogram = image.histogram()
+    return sum(level * count for level, count in enumerate(histogram)) / max(1, sum(histogram))
+
+
+def share_above(image, level):
+    histogram = image.histogram()
+    return sum(histogram[level + 1:]) / max(1, sum(histogram))
+
+
+def critter_boxes(critters, margin):
+    return [(x - margin, y - margin, x + 32 + margin, y + 32 + margin) for x, y in critters]
+
+
+def compare(name, seen, expected, masked):
+    diff = difference(seen, expected)
+    draw = ImageDraw.Draw(diff)
+    for box in masked:
+        draw.rectangle(box, fill=0)
+    m, off = mean(diff), share_above(diff, OFF_LEVEL)
+    print("%s: mean difference %.2f, %.3f%% of pixels off" % (name, m, 100 * off))
+    if m > MEAN_LIMIT or off > OFF_LIMIT:
+        seen.save("/tmp/zelmo-browser-%s.png" % name)
+        fail("frame %s differs from the native one (saved /tmp/zelmo-browser-%s.png)" % (name, name))
+
+
+def check_field(seen, expected, background, critters):
+    found = 0
+    for box in critter_boxes(critters, 0):
+        region_seen, region_background = seen.crop(box), background.crop(box)
+        if mean(difference(region_seen, region_background)) > 8:
+            found += 1
+    print("field: %d critters seen where the round put them" % found)
+    if found != len(critters):
+        fail("%d of %d critters on the field" % (found, len(critters)))
+    text_seen, text_expected = seen.crop(TOASTED_BOX), expected.crop(TOASTED_BOX)
+    if mean(difference(text_seen, background.crop(TOASTED_BOX))) < 8:
+        seen.save("/tmp/zelmo-browser-field.png")
+        fail("no text where Toasted:0 belongs")
+    if mean(difference(text_seen, text_expected)) > 2 * MEAN_LIMIT:
+        seen.save("/tmp/zelmo-browser-field.png")
+        fail("the Toasted text differs from the native one")
+
+
+def main():
+    if len(sys.argv) != 4:
+        print(__doc__)
+        return 2
+    web, reference_tool, script = sys.argv[1:]
+    references = tempfile.mkdtemp(prefix="zelmo-reference-")
+    environment = dict(os.environ, SDL_VIDEODRIVER="offscreen")
+    subprocess.run([reference_tool, script, references], check=True, env=environment)
+    critters = [tuple(int(v) for v in line.split()) for line in open(os.path.join(references, "critters.txt"))]
+    background = Image.open(os.path.join(references, "background.ppm")).convert("RGB")
+
+    page = Page(web)
+    try:
+        steps_since_field = 0
+        for line in open(script):
+            words = line.split()
+            if not words or words[0].startswith("#"):
+                continue
+            if words[0] == "clock":
+                page.clock(int(words[1]))
+                steps_since_field += 1
+            elif words[0] == "move":
+                page.move(int(words[1]), int(words[2]))
+            elif words[0] == "press":
+                page.press(MouseButton.LEFT if words[1] == "left" else MouseButton.RIGHT)
+            elif words[0] == "frame":
+                name = words[1]
+                seen = page.picture()
+                expected = Image.open(os.path.join(references, name + ".ppm")).convert("RGB")
+                on_field = name != "title"
+                # A critter steps at most a pixel each time the clock moves on.
+                masked = critter_boxes(critters, 1 + steps_since_field) if on_field else []
+                compare(name, seen, expected, masked)
+                if name == "field":
+                    check_field(seen, expected, background, critters)
+                    steps_since_field = 0
+            else:
+                fail("cannot read the script line: " + line)
+        errors = page.state()["errors"]
+        if errors:
+            fail("the game reported: %s" % errors)
+    finally:
+        page.close()
+    print("PASS")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
