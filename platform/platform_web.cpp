@@ -410,8 +410,13 @@ void platResizeWindow(PlatWindow* window, int32_t clientWidth, int32_t clientHei
 // (the viewport of WM_SIZE) before it asks for its context.
 static EGLContext canvasContext = EGL_NO_CONTEXT;
 
+// WebGL clears the canvas after showing it unless asked not to; the program (and its tests) may
+// read a frame back after presenting it, as they can natively.
+EM_JS(void, keepCanvasPixels, (), { EGL.contextAttributes.preserveDrawingBuffer = true; });
+
 static bool startEgl() {
     if (canvasContext != EGL_NO_CONTEXT) return true;
+    keepCanvasPixels();
     EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return false;
     // The canvas is opaque, as a window is: drawn alpha must not let the page show through.

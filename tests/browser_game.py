@@ -54,7 +54,7 @@ def wait_until(what, check):
 class Page:
     """The game's page in headless Chromium, served from root; on the test's own clock unless test_clock is None."""
 
-    def __init__(self, root, test_clock=START_CLOCK, extra_arguments=()):
+    def __init__(self, root, test_clock=START_CLOCK, extra_arguments=(), page="zelmo.html"):
         handler = functools.partial(QuietHandler, directory=root)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
@@ -66,10 +66,12 @@ class Page:
             options.add_argument(argument)
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         self.driver.set_script_timeout(DEADLINE)
-        url = "http://127.0.0.1:%d/zelmo.html" % self.server.server_address[1]
+        url = "http://127.0.0.1:%d/%s" % (self.server.server_address[1], page)
         if test_clock is not None:
             url += "?testclock=%d" % test_clock
         self.driver.get(url)
+        if page != "zelmo.html":
+            return
         wait_until("the game to start", lambda: self.state()["phase"] != "loading")
         if self.state()["phase"] != "running":
             fail("the page did not start the game: %s" % self.state())

@@ -1,0 +1,359 @@
+// The browser build's GL layer held against Mesa's own display lists, attribute stacks,
+// colour-index uploads and gluScaleImage, drawing into the same real context.
+#define ZELMO_GL_COMPAT_DIRECT
+#include "platform/web/gl_compat.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gl_fixture.h"
+
+namespace {
+
+class GlCompatTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, 800, 600, 0, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        // The layer tracks what is set through it: start both from the same state.
+        compatDisable(GL_TEXTURE_2D);
+        compatDisable(GL_BLEND);
+        compatBindTexture(GL_TEXTURE_2D, 0);
+        compatTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        clearToBlack();
+    }
+
+    std::vector<uint8_t> screen() {
+        std::vector<uint8_t> pixels(800 * 600 * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+
+    GLuint checkerTexture() {
+        const GLubyte texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 128};
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return name;
+    }
+};
+
+// A glyph-like list: texture, move to the box, a textured quad, move on by the advance.
+template <typename Calls>
+void recordGlyph(Calls calls, GLuint list, GLuint texture, float shift) {
+    calls.newList(list, GL_COMPILE);
+    calls.bindTexture(GL_TEXTURE_2D, texture);
+    calls.translatef(shift, 3, 0);
+    calls.begin(GL_QUADS);
+    calls.color4ub(255, 200, 100, 255);
+    calls.texCoord2f(0, 0);
+    calls.vertex3f(0, 0, 0);
+    calls.texCoord2f(0, 1);
+    calls.vertex2f(0, 40);
+    calls.color4ub(90, 255, 255, 200);
+    calls.texCoord2f(1, 1);
+    calls.vertex2i(40, 40);
+    calls.texCoord2f(1, 0);
+    calls.vertex3f(40, 0, 0);
+    calls.end();
+    calls.translatef(50 - shift, -3, 0);
+    calls.endList();
+}
+
+struct RealCalls {
+    void newList(GLuint l, GLenum m) { glNewList(l, m); }
+    void endList() { glEndList(); }
+    void bindTexture(GLenum t, GLuint n) { glBindTexture(t, n); }
+    void translatef(float x, float y, float z) { glTranslatef(x, y, z); }
+    void begin(GLenum m) { glBegin(m); }
+    void end() { glEnd(); }
+    void color4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) { glColor4ub(r, g, b, a); }
+    void texCoord2f(float s, float t) { glTexCoord2f(s, t); }
+    void vertex2f(float x, float y) { glVertex2f(x, y); }
+    void vertex2i(GLint x, GLint y) { glVertex2i(x, y); }
+    void vertex3f(float x, float y, float z) { glVertex3f(x, y, z); }
+};
+
+struct CompatCalls {
+    void newList(GLuint l, GLenum m) { compatNewList(l, m); }
+    void endList() { compatEndList(); }
+    void bindTexture(GLenum t, GLuint n) { compatBindTexture(t, n); }
+    void translatef(float x, float y, float z) { compatTranslatef(x, y, z); }
+    void begin(GLenum m) { compatBegin(m); }
+    void end() { compatEnd(); }
+    void color4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) { compatColor4ub(r, g, b, a); }
+    void texCoord2f(float s, float t) { compatTexCoord2f(s, t); }
+    void vertex2f(float x, float y) { compatVertex2f(x, y); }
+    void vertex2i(GLint x, GLint y) { compatVertex2i(x, y); }
+    void vertex3f(float x, float y, float z) { compatVertex3f(x, y, z); }
+};
+
+TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
+    GLuint textures[2] = {checkerTexture(), checkerTexture()};
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    const GLubyte text[] = {33, 32, 33, 34};  // names below the base's first list: base + name wraps
+
+    GLuint real = glGenLists(3);
+    for (GLuint i = 0; i < 3; ++i) recordGlyph(RealCalls{}, real + i, textures[i % 2], 2.0f + (float)i);
+    glLoadIdentity();
+    glTranslatef(100, 100, 0);
+    glListBase(real - 32);
+    glCallLists(4, GL_UNSIGNED_BYTE, text);
+    std::vector<uint8_t> expected = screen();
+
+    clearToBlack();
+    GLuint compat = compatGenLists(3);
+    ASSERT_NE(compat, 0u);
+    for (GLuint i = 0; i < 3; ++i) recordGlyph(CompatCalls{}, compat + i, textures[i % 2], 2.0f + (float)i);
+    glLoadIdentity();
+    std::vector<uint8_t> afterRecording = screen();
+    size_t lit = 0;
+    for (size_t i = 0; i < afterRecording.size(); i += 4) lit += afterRecording[i] | afterRecording[i + 1] | afterRecording[i + 2];
+    EXPECT_EQ(lit, 0u) << "GL_COMPILE draws nothing while recording";
+    glTranslatef(100, 100, 0);
+    compatListBase(compat - 32);
+    compatCallLists(4, GL_UNSIGNED_BYTE, text);
+    EXPECT_EQ(screen(), expected);
+
+    // Through an int array and one by one, with a name past the lists that draws nothing.
+    clearToBlack();
+    glLoadIdentity();
+    glTranslatef(100, 100, 0);
+    const GLint names[] = {33, 32, 33, 34, 500};
+    compatCallLists(5, GL_INT, names);
+    EXPECT_EQ(screen(), expected);
+    compatCallLists(1, GL_FLOAT, names);  // a type GL refuses: nothing
+
+    EXPECT_TRUE(compatIsList(compat + 2));
+    compatDeleteLists(compat, 3);
+    EXPECT_FALSE(compatIsList(compat));
+    clearToBlack();
+    compatCallList(compat + 1);
+    Rgba deleted = readPixel(120, 120);
+    EXPECT_EQ(deleted.r + deleted.g + deleted.b, 0);
+    EXPECT_EQ(compatGenLists(0), 0u);
+    EXPECT_EQ(compatGenLists(3), compat) << "deleted names are handed out again";
+    compatDeleteLists(compat, 3);
+    glDeleteLists(real, 3);
+    glDeleteTextures(2, textures);
+}
+
+TEST_F(GlCompatTest, NestedAndExecutingListsAndTheColourOfEveryVertex) {
+    GLuint lists = compatGenLists(2);
+    compatNewList(lists, GL_COMPILE_AND_EXECUTE);
+    compatBegin(GL_QUADS);
+    compatColor4ub(0, 255, 0, 255);  // given inside the primitive: every vertex after it is green
+    compatVertex2i(10, 10);
+    compatVertex2i(30, 10);
+    compatColor4ub(0, 0, 255, 255);
+    compatVertex2i(30, 30);
+    compatVertex2i(10, 30);
+    compatEnd();
+    compatEndList();
+    Rgba drawnAtOnce = readPixel(12, 12);
+    EXPECT_GT(drawnAtOnce.g, 100);
+    compatNewList(lists + 1, GL_COMPILE);
+    compatTranslatef(100, 0, 0);
+    compatCallList(lists);
+    compatEndList();
+    Rgba notYet = readPixel(112, 12);
+    EXPECT_EQ(notYet.g, 0);
+    compatCallList(lists + 1);
+    std::vector<uint8_t> seen = screen();
+
+    clearToBlack();
+    glLoadIdentity();
+    for (int pass = 0; pass < 2; ++pass) {
+        glBegin(GL_QUADS);
+        glColor4ub(0, 255, 0, 255);
+        glVertex2i(10, 10);
+        glVertex2i(30, 10);
+        glColor4ub(0, 0, 255, 255);
+        glVertex2i(30, 30);
+        glVertex2i(10, 30);
+        glEnd();
+        glTranslatef(100, 0, 0);
+    }
+    EXPECT_EQ(seen, screen());
+    compatDeleteLists(lists, 2);
+}
+
+TEST_F(GlCompatTest, AttributeStacksRestoreWhatTheirBitsCover) {
+    GLuint textures[2] = {checkerTexture(), checkerTexture()};
+    compatEnable(GL_BLEND);
+    compatBindTexture(GL_TEXTURE_2D, textures[0]);
+    compatPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
+    compatDisable(GL_BLEND);
+    compatEnable(GL_TEXTURE_2D);
+    compatEnable(GL_FOG);
+    compatBindTexture(GL_TEXTURE_2D, textures[1]);
+    compatTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    EXPECT_TRUE(compatIsEnabled(GL_FOG));
+    compatPopAttrib();
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_FOG));
+    EXPECT_TRUE(compatIsEnabled(GL_BLEND));
+    GLint binding = 0, mode = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ((GLuint)binding, textures[0]);
+    EXPECT_EQ(mode, GL_MODULATE);
+
+    // The enable bit alone leaves the texture state as it was changed.
+    compatPushAttrib(GL_ENABLE_BIT);
+    compatEnable(GL_TEXTURE_2D);
+    compatBindTexture(GL_TEXTURE_2D, textures[1]);
+    compatPopAttrib();
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    EXPECT_EQ((GLuint)binding, textures[1]);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+
+    // Sixteen deep: a seventeenth push is refused, and sixteen pops reach the first state.
+    for (int i = 0; i < 17; ++i) {
+        compatPushAttrib(GL_ENABLE_BIT);
+        if (i == 0) compatEnable(GL_CULL_FACE);
+    }
+    for (int i = 0; i < 16; ++i) compatPopAttrib();
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    compatPopAttrib();  // an empty stack: nothing happens
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+
+    glPixelStorei(GL_PACK_ALIGNMENT, 2);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    compatPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    compatPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    compatPixelStorei(GL_PACK_ALIGNMENT, 4);
+    compatPixelStorei(GL_UNPACK_LSB_FIRST, 1);  // not in WebGL: ignored
+    compatPopClientAttrib();
+    GLint pack = 0, unpack = 0, lsbFirst = 1;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    glGetIntegerv(GL_UNPACK_LSB_FIRST, &lsbFirst);
+    EXPECT_EQ(pack, 2);
+    EXPECT_EQ(unpack, 8);
+    EXPECT_EQ(lsbFirst, 0);
+    glDeleteTextures(2, textures);
+}
+
+// A quad textured with the given texture over a red-green colour, blended over grey.
+void drawIndexTexture(GLuint texture, int x) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBegin(GL_QUADS);
+    glColor4ub(250, 120, 30, 255);
+    glTexCoord2f(0, 0);
+    glVertex2i(x, 0);
+    glTexCoord2f(1, 0);
+    glVertex2i(x + 40, 0);
+    glTexCoord2f(1, 1);
+    glVertex2i(x + 40, 30);
+    glTexCoord2f(0, 1);
+    glVertex2i(x, 30);
+    glEnd();
+}
+
+TEST_F(GlCompatTest, ColourIndexUploadsGoThroughShiftOffsetAndMapsAsInGl) {
+    // Five indices a row, rows padded to 4 bytes as the glyph rasteriser pads them.
+    const GLubyte indices[] = {0, 1, 7, 20, 64, 0, 0, 0, 3, 60, 65, 200, 13, 0, 0, 0};
+    GLfloat map[256];
+    for (int i = 0; i < 256; ++i) map[i] = i <= 64 ? (float)i / 64.0f : 1.0f;
+    GLuint textures[2];
+    glGenTextures(2, textures);
+    glClearColor(0.5f, 0.5f, 0.5f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+
+    glPixelTransferi(GL_INDEX_SHIFT, 1);
+    glPixelTransferi(GL_INDEX_OFFSET, -3);
+    glPixelMapfv(GL_PIXEL_MAP_I_TO_A, 256, map);
+    glBindTexture(GL_TEXTURE_2D, textures[0]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, 5, 2, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, indices);
+    glPixelTransferi(GL_INDEX_SHIFT, 0);
+    glPixelTransferi(GL_INDEX_OFFSET, 0);
+    drawIndexTexture(textures[0], 0);
+
+    compatPixelTransferi(GL_INDEX_SHIFT, 1);
+    compatPixelTransferi(GL_INDEX_OFFSET, -3);
+    compatPixelMapfv(GL_PIXEL_MAP_I_TO_A, 256, map);
+    compatBindTexture(GL_TEXTURE_2D, textures[1]);
+    compatTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, 5, 2, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, indices);
+    compatPixelTransferi(GL_INDEX_SHIFT, 0);
+    compatPixelTransferi(GL_INDEX_OFFSET, 0);
+    drawIndexTexture(textures[1], 100);
+
+    GLint unpack = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    EXPECT_EQ(unpack, 4) << "the caller's alignment survives the upload";
+    int opaque = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            Rgba gl = readPixel(x, y), compat = readPixel(100 + x, y);
+            ASSERT_NEAR(gl.r, compat.r, 1) << x << "," << y;
+            ASSERT_NEAR(gl.g, compat.g, 1) << x << "," << y;
+            ASSERT_NEAR(gl.b, compat.b, 1) << x << "," << y;
+            opaque += gl.r > 240;
+        }
+    }
+    EXPECT_GT(opaque, 100) << "indices at and past 64 are opaque";
+    glDeleteTextures(2, textures);
+}
+
+TEST_F(GlCompatTest, ScalingAgreesWithGluWhenItShrinksAndHalves) {
+    struct Case {
+        GLenum format;
+        int components, widthIn, heightIn, widthOut, heightOut, unpack, pack;
+    };
+    const Case cases[] = {
+        {GL_COLOR_INDEX, 1, 61, 87, 32, 32, 4, 4},  // a glyph onto its texture
+        {GL_RGBA, 4, 64, 64, 32, 32, 1, 1},         // exact halving
+        {GL_RGB, 3, 50, 30, 7, 5, 1, 4},            // odd rows on both sides
+        {GL_LUMINANCE_ALPHA, 2, 9, 9, 3, 2, 2, 8},
+    };
+    for (const Case& c : cases) {
+        auto stride = [&](int width, int alignment) { return (width * c.components + alignment - 1) / alignment * alignment; };
+        std::vector<GLubyte> in((size_t)stride(c.widthIn, c.unpack) * c.heightIn);
+        for (size_t i = 0; i < in.size(); ++i) in[i] = (GLubyte)((i * 37u + (i / 7u) * 11u) % 256u);
+        size_t outSize = (size_t)stride(c.widthOut, c.pack) * c.heightOut;
+        std::vector<GLubyte> glu(outSize + 8, 0xEE), compat(outSize + 8, 0xEE);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, c.unpack);
+        glPixelStorei(GL_PACK_ALIGNMENT, c.pack);
+        ASSERT_EQ(gluScaleImage(c.format, c.widthIn, c.heightIn, GL_UNSIGNED_BYTE, in.data(), c.widthOut,
+                                c.heightOut, GL_UNSIGNED_BYTE, glu.data()), 0);
+        ASSERT_EQ(compatScaleImage(c.format, c.widthIn, c.heightIn, GL_UNSIGNED_BYTE, in.data(), c.widthOut,
+                                   c.heightOut, GL_UNSIGNED_BYTE, compat.data()), 0);
+        for (int y = 0; y < c.heightOut; ++y)
+            for (int x = 0; x < c.widthOut * c.components; ++x) {
+                size_t at = (size_t)y * stride(c.widthOut, c.pack) + x;
+                ASSERT_NEAR(glu[at], compat[at], 1) << c.widthIn << "x" << c.heightIn << " at " << x << "," << y;
+            }
+        EXPECT_EQ(compat[outSize], 0xEE) << "nothing written past the last row";
+    }
+    GLubyte byte = 0;
+    EXPECT_EQ(compatScaleImage(GL_RGBA, -1, 1, GL_UNSIGNED_BYTE, &byte, 1, 1, GL_UNSIGNED_BYTE, &byte),
+              GLU_INVALID_VALUE);
+    EXPECT_EQ(compatScaleImage(GL_RGBA, 1, 1, GL_FLOAT, &byte, 1, 1, GL_UNSIGNED_BYTE, &byte), GLU_INVALID_ENUM);
+    EXPECT_EQ(compatScaleImage(GL_BGRA, 1, 1, GL_UNSIGNED_BYTE, &byte, 1, 1, GL_UNSIGNED_BYTE, &byte),
+              GLU_INVALID_ENUM);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+}
+
+}  // namespace
