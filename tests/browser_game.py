@@ -25,6 +25,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.actions.mouse_button import MouseButton
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 
 WIDTH, HEIGHT = 800, 600
 START_CLOCK = 10000
@@ -112,6 +113,12 @@ class Page:
         actions.perform()
         self.settle()
 
+    def key(self, key):
+        ActionChains(self.driver, duration=0).key_down(key).pause(HOLD).key_up(key).perform()
+
+    def fullscreen(self):
+        return self.driver.execute_script("return document.fullscreenElement === Module.canvas")
+
     def picture(self):
         path = tempfile.mktemp(suffix=".png")
         if not self.canvas.screenshot(path):
@@ -184,6 +191,32 @@ def check_field(seen, expected, background, critters):
         fail("the Toasted text differs from the native one")
 
 
+def check_fullscreen_and_escape(page):
+    """F1 takes the canvas fullscreen and back while the game goes on; Escape ends the run, the page
+    says so and starts a new one on request."""
+    for wanted in (True, False):
+        page.key(Keys.F1)
+        wait_until("F1 to switch fullscreen %s" % ("on" if wanted else "off"), lambda: page.fullscreen() == wanted)
+        page.settle()
+        size = page.driver.execute_script("return [Module.canvas.width, Module.canvas.height]")
+        if size != [WIDTH, HEIGHT]:
+            fail("the canvas is %s after F1" % size)
+    print("F1: fullscreen and back, the game drawing throughout")
+    errors = page.state()["errors"]
+    if errors:
+        fail("the game reported: %s" % errors)
+    page.key(Keys.ESCAPE)
+    wait_until("Escape to end the run", lambda: page.state()["phase"] == "ended")
+    if page.state()["exitCode"] != 0:
+        fail("the run ended with %s" % page.state())
+    again = page.driver.find_element(By.ID, "again")
+    if not again.is_displayed() or "ended" not in page.driver.find_element(By.ID, "ended-text").text:
+        fail("the page does not say that the game has ended")
+    again.click()
+    wait_until("a new run", lambda: page.state()["phase"] == "running" and page.frames() > 0)
+    print("Escape: the run ended with code 0, the page said so and started another")
+
+
 def main():
     if len(sys.argv) != 4:
         print(__doc__)
@@ -222,9 +255,7 @@ def main():
                     steps_since_field = 0
             else:
                 fail("cannot read the script line: " + line)
-        errors = page.state()["errors"]
-        if errors:
-            fail("the game reported: %s" % errors)
+        check_fullscreen_and_escape(page)
     finally:
         page.close()
     print("PASS")
