@@ -63,7 +63,7 @@ class Page:
         options.binary_location = "/usr/bin/chromium"
         for argument in ("--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
                          "--window-size=%d,%d" % (WIDTH + 200, HEIGHT + 300), "--force-device-scale-factor=1",
-                         "--hide-scrollbars", "--disable-background-timer-throttling") + tuple(extra_arguments):
+                         "--hide-scrollbars", "--disable-background-timer-throttling", "--disable-dev-shm-usage") + tuple(extra_arguments):
             options.add_argument(argument)
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         self.driver.set_script_timeout(DEADLINE)
