@@ -1,8 +1,11 @@
 // The one door to the operating system: window messages, windows, the GL context, display mode, pointer, clock, console.
 //
 // The vocabulary is that of a Windows program (message numbers, wParam/lParam packings,
-// virtual-key codes) so the shell above reads like the message-driven program it is; the
-// backend behind it is SDL2. Everything here runs on the one program thread.
+// virtual-key codes) so the shell above reads like the message-driven program it is. The backend
+// is chosen at link time: SDL2 with FreeType and fontconfig (platform_sdl.cpp, glyphs_freetype.cpp),
+// or a web page (platform_web.cpp, glyphs_canvas.cpp), where the page's canvas is the one window,
+// presenting a frame yields to the page, and fullscreen follows F1 instead of the display mode.
+// Everything here runs on the one program thread.
 //
 // Ownership: windows and contexts are owned by the platform and named by opaque handles;
 // a handle is valid from its create call to its destroy call. Nothing here allocates memory
