@@ -446,6 +446,8 @@ void compatHint(GLenum target, GLenum mode) {
 
 void compatShadeModel(GLenum mode) { (void)mode; }  // smooth is the only model WebGL draws
 
+void compatCopyPixels(GLint, GLint, GLsizei, GLsizei, GLenum) {}  // onto itself: see the header
+
 void compatPixelTransferi(GLenum name, GLint value) {
     if (name == GL_INDEX_SHIFT) indexShift = value;
     else if (name == GL_INDEX_OFFSET) indexOffset = value;

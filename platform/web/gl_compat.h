@@ -21,6 +21,9 @@
 //                  rows with the unpack alignment and writing them with the pack alignment.
 //   primitives     the current colour and texture coordinate go with every vertex (the emulation
 //                  counts a colour given between glBegin and glEnd as part of each vertex).
+//   glCopyPixels   which the emulation declares but does not have (the call would end the run):
+//                  the raster position is never moved here, so a copy lands where it was read
+//                  and leaves the pixels as they are; the layer draws nothing for it.
 //   older enums    internal formats 1..4 and sized ones become WebGL's base formats; GL_CLAMP
 //                  becomes GL_CLAMP_TO_EDGE; pixel-store names, hints and shade models WebGL
 //                  lacks are ignored.
@@ -66,6 +69,7 @@ void compatPixelStorei(GLenum name, GLint value);
 
 void compatHint(GLenum target, GLenum mode);
 void compatShadeModel(GLenum mode);
+void compatCopyPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum type);
 void compatPixelTransferi(GLenum name, GLint value);
 void compatPixelMapfv(GLenum map, GLsizei size, const GLfloat* values);
 void compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
@@ -109,6 +113,7 @@ GLint compatScaleImage(GLenum format, GLint widthIn, GLint heightIn, GLenum type
 #define glPixelStorei compatPixelStorei
 #define glHint compatHint
 #define glShadeModel compatShadeModel
+#define glCopyPixels compatCopyPixels
 #define glPixelTransferi compatPixelTransferi
 #define glPixelMapfv compatPixelMapfv
 #define glTexImage2D compatTexImage2D
