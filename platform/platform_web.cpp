@@ -42,6 +42,7 @@ static bool quitPosted;
 static uint32_t quitCode;
 static bool callbacksInstalled;
 static uint32_t buttonsHeld;  // bit per button: the canvas keeps the pointer while one is held
+static bool playerPressedKey;  // since the last window was made
 
 static int32_t cursorCounter;
 static bool screenSaverAllowed = true;
@@ -228,6 +229,7 @@ static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*)
     uint32_t key = virtualKey(event->keyCode);
     if (key == 0) return EM_FALSE;  // the page keeps the keys the program does not use
     bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+    if (down) playerPressedKey = true;
     bool system = event->altKey || key == VK_MENU || key == VK_F10;
     uint32_t message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
     addInput(message, key, down ? 1u : 0xC0000001u);
@@ -307,14 +309,12 @@ static bool pageIsFullscreen() {
 
 // A page may take the screen only in answer to the player (the request waits for the next key or
 // button event: F1's own release). So the game opens in the page even when it asks for fullscreen,
-// and each window made after that (F1) shows the other way from what the page shows then: F1
-// always switches what the player sees, also after the browser left fullscreen by itself (Escape).
+// and a window made after the player pressed a key (F1) shows the other way from what the page
+// shows then: F1 always switches what the player sees, also after the browser left fullscreen by
+// itself (Escape). Windows made without the player (the start, tests) leave the page as it is.
 static void switchPageFullscreen() {
-    static bool opened;
-    if (!opened) {
-        opened = true;
-        return;
-    }
+    if (!playerPressedKey) return;
+    playerPressedKey = false;
     if (pageIsFullscreen()) {
         emscripten_exit_fullscreen();
         return;
