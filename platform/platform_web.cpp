@@ -23,7 +23,6 @@ struct PlatContext {
     EGLContext egl;
 };
 
-static const char canvasTarget[] = "#canvas";
 
 enum { ringCapacity = 1024, postedCapacity = 16 };
 
@@ -73,13 +72,18 @@ EM_JS(void, sizeCanvas, (int width, int height), {
     canvas.height = height;
 });
 
-// A page position in canvas pixels, through the canvas's on-page rectangle (fullscreen scales it).
+// A page position in canvas pixels, through the canvas's on-page rectangle (fullscreen scales it);
+// bit 31 tells whether it lies on the canvas, and outside it the nearest canvas pixel is given.
 EM_JS(int, canvasPoint, (double clientX, double clientY), {
     var canvas = document.getElementById('canvas');
     var box = canvas.getBoundingClientRect();
     if (box.width <= 0 || box.height <= 0) return 0;
-    var x = Math.floor((clientX - box.left) * canvas.width / box.width);
-    var y = Math.floor((clientY - box.top) * canvas.height / box.height);
+    // Fullscreen shows the canvas whole and centred in its box (object-fit: contain).
+    var scale = Math.min(box.width / canvas.width, box.height / canvas.height);
+    var left = box.left + (box.width - canvas.width * scale) / 2;
+    var top = box.top + (box.height - canvas.height * scale) / 2;
+    var x = Math.floor((clientX - left) / scale);
+    var y = Math.floor((clientY - top) / scale);
     var inside = x >= 0 && y >= 0 && x < canvas.width && y < canvas.height ? 1 : 0;
     x = Math.min(Math.max(x, 0), canvas.width - 1);
     y = Math.min(Math.max(y, 0), canvas.height - 1);
@@ -302,28 +306,43 @@ int32_t platShowCursor(bool show) {
 
 bool platScreenSaverAllowed() { return screenSaverAllowed; }
 
-static bool pageIsFullscreen() {
-    EmscriptenFullscreenChangeEvent state;
-    return emscripten_get_fullscreen_status(&state) == EMSCRIPTEN_RESULT_SUCCESS && state.isFullscreen;
-}
+EM_JS(int, pageIsFullscreen, (), { return document.fullscreenElement ? 1 : 0; });
 
-// A page may take the screen only in answer to the player (the request waits for the next key or
-// button event: F1's own release). So the game opens in the page even when it asks for fullscreen,
-// and a window made after the player pressed a key (F1) shows the other way from what the page
-// shows then: F1 always switches what the player sees, also after the browser left fullscreen by
-// itself (Escape). Windows made without the player (the start, tests) leave the page as it is.
+EM_JS(void, leavePageFullscreen, (), {
+    if (Module.fullscreenRetry) Module.fullscreenRetry.cancel();
+    if (document.fullscreenElement) document.exitFullscreen().catch(function() {});
+});
+
+// Asks for the canvas fullscreen at once: the key press that asked (F1) lets the page for a few
+// seconds. Refused (too late, or never allowed), it asks again at the player's next key or click.
+// The browser scales the canvas to the screen, its pixels unchanged, with bars where the shapes differ.
+EM_JS(void, enterPageFullscreen, (), {
+    var canvas = document.getElementById('canvas');
+    if (Module.fullscreenRetry) Module.fullscreenRetry.cancel();
+    var ask = function() { return canvas.requestFullscreen ? canvas.requestFullscreen() : Promise.reject(); };
+    ask().catch(function() {
+        var retry = function() { retry.cancel(); ask().catch(function() {}); };
+        retry.cancel = function() {
+            window.removeEventListener('keydown', retry, true);
+            window.removeEventListener('mousedown', retry, true);
+            Module.fullscreenRetry = null;
+        };
+        window.addEventListener('keydown', retry, true);
+        window.addEventListener('mousedown', retry, true);
+        Module.fullscreenRetry = retry;
+    });
+});
+
+// A page may take the screen only in answer to the player. So the game opens in the page even when
+// it asks for fullscreen, and a window made after the player pressed a key (F1) shows the other way
+// from what the page shows then: F1 always switches what the player sees, also after the browser
+// left fullscreen by itself (Escape). Windows made without the player (the start, tests) leave the
+// page as it is.
 static void switchPageFullscreen() {
     if (!playerPressedKey) return;
     playerPressedKey = false;
-    if (pageIsFullscreen()) {
-        emscripten_exit_fullscreen();
-        return;
-    }
-    EmscriptenFullscreenStrategy strategy = {};
-    strategy.scaleMode = EMSCRIPTEN_FULLSCREEN_SCALE_ASPECT;
-    strategy.canvasResolutionScaleMode = EMSCRIPTEN_FULLSCREEN_CANVAS_SCALE_NONE;
-    strategy.filteringMode = EMSCRIPTEN_FULLSCREEN_FILTERING_DEFAULT;
-    emscripten_request_fullscreen_strategy(canvasTarget, EM_TRUE, &strategy);
+    if (pageIsFullscreen()) leavePageFullscreen();
+    else enterPageFullscreen();
 }
 
 // --- Windows ------------------------------------------------------------------------------
@@ -472,5 +491,5 @@ uint32_t platSwapCount() { return swapCount; }
 
 void platShutdown() {
     ringCount = postedCount = 0;
-    if (pageIsFullscreen()) emscripten_exit_fullscreen();
+    leavePageFullscreen();
 }
