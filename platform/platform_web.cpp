@@ -23,7 +23,6 @@ struct PlatContext {
     EGLContext egl;
 };
 
-
 enum { ringCapacity = 1024, postedCapacity = 16 };
 
 static PlatWindow theWindow;
