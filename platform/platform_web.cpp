@@ -15,7 +15,6 @@
 struct PlatWindow {
     bool live;
     WindowProc proc;
-    bool fullscreen;
     int32_t width, height;  // the canvas's pixels
 };
 
@@ -363,7 +362,7 @@ PlatWindow* platCreateWindow(const PlatWindowSpec* spec) {
         setError("cannot create a WebGL context: the browser offers none");
         return nullptr;
     }
-    theWindow = {true, spec->windowProc, spec->fullscreen, spec->clientWidth, spec->clientHeight};
+    theWindow = {true, spec->windowProc, spec->clientWidth, spec->clientHeight};
     switchPageFullscreen();
     screenSaverAllowed = false;
     showPagePointer(cursorCounter >= 0);
