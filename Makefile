@@ -62,7 +62,7 @@ test-asan: deps web
 SOAK_SECONDS ?= 600
 SOAK_SEED ?= 1
 soak: build
-	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
+	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/e2e/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
 
 # Installs under PREFIX (default /usr/local): the program, its desktop entry and icons.
 PREFIX ?= /usr/local
@@ -79,12 +79,12 @@ package: deps-package
 # Its fields, files and lintian's verdict (no error, no warning), and its unpacked binary under Xvfb.
 package-check: package
 	@cmake --build $(BUILD) --target screen_probe >/dev/null 2>&1 || $(MAKE) build
-	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
+	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/package/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
 
 # The package installed with apt into a clean Debian 12 root made by debootstrap (needs the package
 # mirror the machine's apt uses), run there under Xvfb and ended with Escape.
 package-install-check: package
-	bash tests/package_install_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
+	bash tests/package/package_install_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
 
 # Repaints the game's pictures (game/pictures) with the picture tool, and the contact sheet.
 pictures: build
@@ -99,7 +99,7 @@ bench: build web
 	$(BENCH_BUILD)/bench_pcx
 	SDL_VIDEODRIVER=offscreen $(BENCH_BUILD)/bench_font
 	SDL_VIDEODRIVER=offscreen $(BENCH_BUILD)/bench_game
-	bash -c '. tests/xvfb_lib.sh && start_xvfb && $(BENCH_BUILD)/frame_rate 5; stop_xvfb'
+	bash -c '. tests/e2e/xvfb_lib.sh && start_xvfb && $(BENCH_BUILD)/frame_rate 5; stop_xvfb'
 	bash bench/game_memory.sh $(BUILD)/zelmo
 	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD) 5
 
@@ -112,10 +112,10 @@ fuzz-build: deps
 
 fuzz: fuzz-build
 	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz_pcx -max_total_time=$(FUZZ_SECONDS) -max_len=65536 $(FUZZ_BUILD)/corpus tests/corpus/pcx
+	$(FUZZ_BUILD)/fuzz_pcx -max_total_time=$(FUZZ_SECONDS) -max_len=65536 $(FUZZ_BUILD)/corpus tests/fuzz/corpus/pcx
 
 test-fuzz-corpus: fuzz-build
-	$(FUZZ_BUILD)/fuzz_pcx tests/corpus/pcx/*
+	$(FUZZ_BUILD)/fuzz_pcx tests/fuzz/corpus/pcx/*
 
 # Planted faults (tests/mutants.txt) against the unit suites: killed or survived, and the kill rate.
 # Not part of make test: it rebuilds once per entry.

@@ -1,9 +1,7 @@
 // Colour keying, resampling and uploading of images.
 #include "assets/image.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
+#include "platform/gl.h"
 #include "support/support.h"
 
 static uint32_t bytesPerPixel(uint32_t format) { return format == GL_RGB ? 3u : 4u; }

@@ -3,10 +3,9 @@
 #include <stdio.h>
 
 #include "draw/glyph_font.h"
-#include "shell/app.h"
+#include "platform/gl.h"
+#include "shell/config.h"
 #include "shell/window.h"
-
-#include <GL/gl.h>
 
 static void buildFontBench(benchmark::State& state) {
     for (auto _ : state) {

@@ -1,13 +1,13 @@
 // The game's costs in a real Mesa context: one play frame during a blast with 20 critters, and the
 // start-up work before the first title frame (window, font, the 17 pictures).
-#include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <stdio.h>
 
 #include "draw/glyph_font.h"
 #include "game/assets.h"
 #include "game/rules.h"
-#include "shell/app.h"
+#include "platform/gl.h"
+#include "shell/config.h"
 #include "shell/window.h"
 
 namespace {

@@ -3,7 +3,6 @@
 // server (make bench starts Xvfb): both present through the same window and buffer swap.
 //
 // Usage: frame_rate [seconds per run]
-#include <GL/gl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
@@ -11,7 +10,8 @@
 #include "draw/glyph_font.h"
 #include "game/assets.h"
 #include "game/rules.h"
-#include "shell/app.h"
+#include "platform/gl.h"
+#include "shell/config.h"
 #include "shell/input.h"
 #include "shell/window.h"
 

@@ -2,7 +2,7 @@
 # Peak resident memory of the real game under Xvfb through the title and a few rounds of play.
 set -u
 ZELMO=$(realpath "$1")
-. "$(dirname "$0")/../tests/xvfb_lib.sh"
+. "$(dirname "$0")/../tests/e2e/xvfb_lib.sh"
 start_xvfb || exit 1
 trap stop_xvfb EXIT
 started=$(date +%s.%N)

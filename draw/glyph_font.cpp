@@ -1,12 +1,11 @@
 // Building the glyph texture font and printing text with it.
 #include "draw/glyph_font.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
 #include <stdarg.h>
 #include <string.h>
 
 #include "draw/unit_space.h"
+#include "platform/gl.h"
 #include "platform/platform.h"
 #include "support/support.h"
 

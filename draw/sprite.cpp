@@ -2,9 +2,7 @@
 #include "draw/sprite.h"
 
 #include "draw/unit_space.h"
-
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "platform/gl.h"
 
 void drawSprite(int32_t x, int32_t y, int32_t width, int32_t height, const Texture& texture, int32_t srcX,
                 int32_t srcY, int32_t srcWidth, int32_t srcHeight, int32_t alpha, bool flipX, bool flipY) {

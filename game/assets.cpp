@@ -1,19 +1,19 @@
 // The catalogue of the game's pictures and their loading.
 #include "game/assets.h"
 
-#include <GL/gl.h>
-
 #include "assets/pcx.h"
+#include "platform/gl.h"
 #include "platform/platform.h"
 #include "shell/presets.h"
 
-Texture texBlast1, texChargeIcon, texBlast2, texBlast3, texCritter1, texCritter2, texCharge1, texCharge2, texBurnt1,
-    texBurnt2, texBurnt3, texHandRight, texHandLeft, texHandIdle, texBackground, texTitle, texGameOver;
+#define DEFINE_TEXTURE(name, ...) Texture tex##name;
+GAME_PICTURES(DEFINE_TEXTURE)
+#undef DEFINE_TEXTURE
 
 // The pictures, compiled into the program (game/pictures, embedded at build time).
-extern const EmbeddedFile pictureBlast1[], pictureChargeIcon[], pictureBlast2[], pictureBlast3[], pictureCritter1[],
-    pictureCritter2[], pictureCharge1[], pictureCharge2[], pictureBurnt1[], pictureBurnt2[], pictureBurnt3[],
-    pictureHandRight[], pictureHandLeft[], pictureHandIdle[], pictureBackground[], pictureTitle[], pictureGameOver[];
+#define DECLARE_FILE(name, ...) extern const EmbeddedFile picture##name[];
+GAME_PICTURES(DECLARE_FILE)
+#undef DECLARE_FILE
 
 namespace {
 
@@ -25,25 +25,10 @@ struct CatalogueEntry {
     bool nearest;
 };
 
-const CatalogueEntry catalogue[gamePictureCount] = {
-    {&texBlast1, pictureBlast1, true, 0, 0, false},
-    {&texChargeIcon, pictureChargeIcon, true, 0, 0, false},
-    {&texBlast2, pictureBlast2, true, 0, 0, false},
-    {&texBlast3, pictureBlast3, true, 0, 0, false},
-    {&texCritter1, pictureCritter1, true, 0, 0, false},
-    {&texCritter2, pictureCritter2, true, 0, 0, false},
-    {&texCharge1, pictureCharge1, true, 0, 0, false},
-    {&texCharge2, pictureCharge2, true, 0, 0, false},
-    {&texBurnt1, pictureBurnt1, true, 0, 0, false},
-    {&texBurnt2, pictureBurnt2, true, 0, 0, false},
-    {&texBurnt3, pictureBurnt3, true, 0, 0, false},
-    {&texHandRight, pictureHandRight, true, 0, 0, false},
-    {&texHandLeft, pictureHandLeft, true, 0, 0, false},
-    {&texHandIdle, pictureHandIdle, true, 0, 0, false},
-    {&texBackground, pictureBackground, false, 512, 512, false},
-    {&texTitle, pictureTitle, false, 512, 256, false},
-    {&texGameOver, pictureGameOver, true, 0, 0, true},
-};
+#define CATALOGUE_ENTRY(name, file, keyed, rescaleWidth, rescaleHeight, nearest) \
+    {&tex##name, picture##name, keyed != 0, rescaleWidth, rescaleHeight, nearest != 0},
+const CatalogueEntry catalogue[gamePictureCount] = {GAME_PICTURES(CATALOGUE_ENTRY)};
+#undef CATALOGUE_ENTRY
 
 }  // namespace
 

@@ -1,11 +1,20 @@
 // The game's 17 pictures: their textures, loading them when the title scene begins, releasing them.
 #pragma once
 #include "assets/image.h"
+#include "assets/stream.h"
+#include "game/picture_list.h"
 
-extern Texture texBlast1, texChargeIcon, texBlast2, texBlast3, texCritter1, texCritter2, texCharge1, texCharge2,
-    texBurnt1, texBurnt2, texBurnt3, texHandRight, texHandLeft, texHandIdle, texBackground, texTitle, texGameOver;
+// texBlast1, texChargeIcon, ... texGameOver: one texture per picture of game/picture_list.h.
+#define GAME_DECLARE_TEXTURE(name, ...) extern Texture tex##name;
+GAME_PICTURES(GAME_DECLARE_TEXTURE)
+#undef GAME_DECLARE_TEXTURE
 
-enum : uint32_t { magentaKey = 0xFFFF00FF, gamePictureCount = 17 };
+#define GAME_COUNT_PICTURE(...) +1
+enum : uint32_t { magentaKey = 0xFFFF00FF, gamePictureCount = 0 GAME_PICTURES(GAME_COUNT_PICTURE) };
+#undef GAME_COUNT_PICTURE
+
+// The window icon: a 16 x 16 PCX picture, top row first (game/pictures/icon.pcx, embedded).
+extern const EmbeddedFile appIconFile[];
 
 // Decodes, keys, rescales (the field to 512 x 512, the title to 512 x 256) and uploads all 17
 // pictures in catalogue order, dropping their pixels; then selects the 2D preset and raises the

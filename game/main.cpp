@@ -1,4 +1,6 @@
-// The zelmo executable.
-#include "shell/app.h"
+// The zelmo executable: the framework running the game's scene table, with the game's icon.
+#include "app/app.h"
+#include "game/assets.h"
+#include "game/rules.h"
 
-int main() { return (int)appMain(); }
+int main() { return (int)appMain(gameScenes, appIconFile); }

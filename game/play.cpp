@@ -1,11 +1,11 @@
 // The play frame: critters, the charge, the blast, the displays and the cursor, in drawing order.
-#include <GL/gl.h>
 
 #include "draw/glyph_font.h"
 #include "draw/sprite.h"
 #include "game/assets.h"
 #include "game/rules.h"
-#include "shell/app.h"
+#include "platform/gl.h"
+#include "shell/config.h"
 #include "shell/input.h"
 #include "shell/window.h"
 #include "support/support.h"

@@ -7,7 +7,7 @@
 #include "draw/sprite.h"
 #include "game/assets.h"
 #include "platform/platform.h"
-#include "shell/app.h"
+#include "shell/config.h"
 #include "shell/input.h"
 #include "support/support.h"
 

@@ -1,7 +1,7 @@
 // The window procedure: messages into input state, the active flag, the window rect and the viewport.
 #include "shell/input.h"
 
-#include "shell/app.h"
+#include "shell/config.h"
 #include "shell/window.h"
 
 InputState inputState = {};

@@ -1,10 +1,8 @@
 // Render-state presets and the screen copy.
 #include "shell/presets.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
-#include "shell/app.h"
+#include "platform/gl.h"
+#include "shell/config.h"
 #include "shell/window.h"
 
 static const GLubyte opaqueWhite[4] = {255, 255, 255, 255};

@@ -1,9 +1,8 @@
 // The main window and its OpenGL context: create, destroy, viewport, default state, present.
 #include "shell/window.h"
 
-#include <GL/gl.h>
-
-#include "shell/app.h"
+#include "platform/gl.h"
+#include "shell/config.h"
 #include "shell/input.h"
 
 ScreenRect windowedRect = {0, 0, 800, 600};

@@ -4,6 +4,7 @@
 # the fault (killed) or not (survived), then the kill rate.
 #
 # Usage: tools/mutants.sh [CATALOGUE] [FIRST-LINE-FILTER]
+#        tools/mutants.sh --check [CATALOGUE]   only checks that every entry still applies (make test)
 #   MUTANTS_DIR       scratch folder (default build-mutants)
 #   MUTANTS_SANITIZE  1: the suites as the sanitizer build of make test runs them (ASan+UBSan), which
 #                     also sees a read or write one byte outside a buffer
@@ -12,6 +13,27 @@
 # starting with # are comments.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" = --check ]; then
+    # Every entry names a file whose text holds the original exactly once: moved code re-points its
+    # entries instead of dropping them silently.
+    perl -e '
+        my $bad = 0; my $n = 0;
+        open(my $cat, "<", $ARGV[0]) or die "no catalogue $ARGV[0]\n";
+        while (my $line = <$cat>) {
+            chomp $line;
+            next if $line =~ /^(#|\s*$)/;
+            my ($path, $from) = split / \@\@ /, $line, -1;
+            $from =~ s/<NL>/\n/g; $n++;
+            my ($f, $text);
+            $text = do { local $/; <$f> } if open($f, "<", "$ARGV[1]/$path");
+            my $count = -1;
+            $count = () = $text =~ /\Q$from\E/g if defined $text;
+            if ($count != 1) { print "STALE ($count matches): $line\n"; $bad++ }
+        }
+        print "$n entries, $bad stale\n";
+        exit($bad ? 1 : 0);' "$(realpath "${2:-$ROOT/tests/mutants.txt}")" "$ROOT"
+    exit $?
+fi
 CATALOGUE=$(realpath "${1:-$ROOT/tests/mutants.txt}")
 ONLY=${2:-}
 SCRATCH=${MUTANTS_DIR:-$ROOT/build-mutants}
@@ -33,14 +55,14 @@ build() { cmake --build "$BUILD" -j"$(nproc)" --target framework_tests game_test
 suites_pass() {
     local file=$1 env="SDL_VIDEODRIVER=offscreen GTEST_FAIL_FAST=1" status=0 framework="" game
     if [ "${file#game/}" = "$file" ]; then
-        env $env timeout 120 "$BUILD/tests/framework_tests" >"$SCRATCH/framework.log" 2>&1 &
+        env $env timeout 120 "$BUILD/tests/unit/framework_tests" >"$SCRATCH/framework.log" 2>&1 &
         framework=$!
     else
         : >"$SCRATCH/framework.log"
     fi
-    env $env timeout 120 "$BUILD/tests/game_tests" --gtest_filter=-FirstRound.* >"$SCRATCH/game.log" 2>&1 &
+    env $env timeout 120 "$BUILD/tests/unit/game_tests" --gtest_filter=-FirstRound.* >"$SCRATCH/game.log" 2>&1 &
     game=$!
-    env $env timeout 120 "$BUILD/tests/game_tests" --gtest_filter=FirstRound.* >"$SCRATCH/first.log" 2>&1 || status=1
+    env $env timeout 120 "$BUILD/tests/unit/game_tests" --gtest_filter=FirstRound.* >"$SCRATCH/first.log" 2>&1 || status=1
     wait "$game" || status=1
     if [ -n "$framework" ]; then wait "$framework" || status=1; fi
     cat "$SCRATCH/framework.log" "$SCRATCH/game.log" "$SCRATCH/first.log" >"$SCRATCH/run.log"

@@ -1,8 +1,6 @@
 // Display lists, attribute stacks, colour-index uploads and gluScaleImage over the GL calls the
 // browser's emulation has.
-#ifndef ZELMO_GL_COMPAT_DIRECT  // the browser build defines it for this file before the forced include
-#define ZELMO_GL_COMPAT_DIRECT
-#endif
+#define ZELMO_GL_COMPAT_DIRECT  // the layer's own GL calls are the real ones
 #include "platform/web/gl_compat.h"
 
 #include <stdint.h>

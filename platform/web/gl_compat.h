@@ -1,8 +1,8 @@
 // GL 1.1 and GLU calls the browser's GL emulation lacks, built on the calls it has.
 //
-// The browser build force-includes this header into every source file, so the drawing code's calls
-// to the functions below land here unchanged; each then calls the real GL. Natively the layer
-// compiles against Mesa as it is, which is how the tests hold it against the real thing.
+// In the browser build platform/gl.h brings this header to every file that draws, so the drawing
+// code's calls to the functions below land here unchanged; each then calls the real GL. Natively the
+// layer compiles against Mesa as it is, which is how the tests hold it against the real thing.
 //
 // What it covers:
 //   display lists  glGenLists, glDeleteLists, glNewList, glEndList, glCallList(s), glListBase.

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gl_fixture.h"
-#include "shell/app.h"
+#include "app/app.h"
 #include "shell/input.h"
 #include "shell/window.h"
 

@@ -1,8 +1,5 @@
 // The program's entry routine: start-up, the main loop, the system keys and shutdown.
-//
-// This is the top of the framework: it ties the window, the font, the sequencer and the game's
-// scene table (linked in from the game) together.
-#include "shell/app.h"
+#include "app/app.h"
 
 #include <string.h>
 
@@ -20,9 +17,9 @@ enum { fontHeight = 120, fontWeight = 600 };
 static uint8_t iconPixels[appIconSide * appIconSide * 4];
 
 // Decodes the icon once; without a usable one the window simply has none.
-static void loadAppIcon() {
+static void loadAppIcon(const EmbeddedFile* iconFile) {
     Texture icon;
-    if (loadPcx(icon, appIconFile, streamBackendDefault) && icon.image->width == appIconSide &&
+    if (iconFile && loadPcx(icon, iconFile, streamBackendDefault) && icon.image->width == appIconSide &&
         icon.image->height == appIconSide) {
         memcpy(iconPixels, icon.image->pixels, sizeof iconPixels);
         appIcon = iconPixels;
@@ -60,8 +57,8 @@ bool mainLoopPass() {
     return true;
 }
 
-static bool startUp() {
-    loadAppIcon();
+static bool startUp(Scene* scenes, const EmbeddedFile* iconFile) {
+    loadAppIcon(iconFile);
     windowedRect.width = fullscreenRect.width = (int32_t)displayConfig.width;
     windowedRect.height = fullscreenRect.height = (int32_t)displayConfig.height;
     appFlags.active = 1;
@@ -71,7 +68,7 @@ static bool startUp() {
     frameCallback = checkSystemKeys;
     if (!createMainWindow()) return false;
     buildGlyphFont("Arial", fontHeight, fontWeight, &programFont);
-    sequencer.scenes = gameScenes;
+    sequencer.scenes = scenes;
     startSequencer(sequencer);
     return true;
 }
@@ -87,8 +84,8 @@ static uint32_t shutDown() {
     return switchFailed ? 1 : quitExitCode;
 }
 
-uint32_t appMain() {
-    if (!startUp()) {
+uint32_t appMain(Scene* scenes, const EmbeddedFile* iconFile) {
+    if (!startUp(scenes, iconFile)) {
         platReportError(platLastError());
         releaseRenderContext();
         platShutdown();

@@ -1,6 +1,5 @@
 // The game's pictures: the committed files fit the catalogue, and loading them gives the textures
 // the game draws, checked in a real Mesa context.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <stdio.h>
 
@@ -12,9 +11,10 @@
 #include "assets/pcx.h"
 #include "draw/sprite.h"
 #include "embedded.h"
-#include "game_fixture.h"
 #include "game/assets.h"
+#include "game_fixture.h"
 #include "gl_fixture.h"
+#include "platform/gl.h"
 #include "shell/presets.h"
 #include "shell/window.h"
 

@@ -5,7 +5,7 @@
 # system), runs under Xvfb and ends with Escape and code 0.
 set -u
 DEB=$(realpath "$1")
-. "$(dirname "$0")/xvfb_lib.sh"
+. "$(dirname "$0")/../e2e/xvfb_lib.sh"
 ROOT=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$ROOT"' EXIT
 

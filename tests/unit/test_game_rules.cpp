@@ -4,7 +4,7 @@
 
 #include "game/rules.h"
 #include "platform/platform.h"
-#include "shell/app.h"
+#include "shell/config.h"
 #include "support/support.h"
 
 namespace {

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "gl_fixture.h"
+#include "reset.h"
 #include "scripted.h"
 #include "assets/stream.h"
 #include "sequencer/sequencer.h"
-#include "shell/app.h"
+#include "app/app.h"
 #include "shell/input.h"
 #include "shell/window.h"
 
@@ -28,23 +29,18 @@ bool recordingFrame() {
     return frameHook ? frameHook() : false;
 }
 
-}  // namespace
-
-// The table and icon appMain uses in this test program (an empty file: no icon).
-extern const EmbeddedFile appIconFile[] = {0, 0, 0, 0};
-Scene gameScenes[] = {
+// The table and icon appMain runs in these tests (an empty file: no icon).
+const EmbeddedFile emptyIcon[] = {0, 0, 0, 0};
+Scene testScenes[] = {
     {-1, -1, -1, nullptr, alwaysTrue, recordingFrame, 0, 0},
     {0, -1, -1, nullptr, nullptr, nullptr, 0, 0},
 };
 
-namespace {
-
 void resetRun() {
+    resetState();
     frames.clear();
     frameHook = nullptr;
-    sequencer = {0, 0, 0, 0, 0, 0, nullptr};
-    for (Scene& scene : gameScenes) scene.active = scene.done = 0;
-    appFlags = {0, 0};
+    for (Scene& scene : testScenes) scene.active = scene.done = 0;
 }
 
 class AppMainTest : public ::testing::Test {
@@ -65,7 +61,7 @@ TEST_F(AppMainTest, ClosingTheWindowEndsTheRunWithCodeZero) {
         if (frames.size() == 3) scriptMessage(WM_CLOSE);
         return false;
     };
-    EXPECT_EQ(appMain(), 0u);
+    EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
     EXPECT_EQ(frames.size(), 3u);
     EXPECT_EQ(inputState.keys['Q'], 0);  // start-up clears the keys
     EXPECT_EQ(inputState.mouseX, 7u);    // but not the mouse
@@ -78,7 +74,7 @@ TEST_F(AppMainTest, EscapeEndsTheRunWithCodeZeroAfterOneMoreFrame) {
         if (frames.size() == 2) scriptMessage(WM_KEYDOWN, VK_ESCAPE);
         return false;
     };
-    EXPECT_EQ(appMain(), 0u);
+    EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_TRUE(frames[2].escapeDown);  // the frame after the key-down still ran
 }
@@ -91,7 +87,7 @@ TEST_F(AppMainTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
         }
         return false;
     };
-    EXPECT_EQ(appMain(), 0u);
+    EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_TRUE(frames[2].escapeDown);
 }
@@ -104,7 +100,7 @@ TEST_F(AppMainTest, AModeSwitchThatCannotMakeItsWindowEndsTheRunWithCodeOne) {
         }
         return false;
     };
-    EXPECT_EQ(appMain(), 1u);  // and a line on stderr that says why
+    EXPECT_EQ(appMain(testScenes, emptyIcon), 1u);  // and a line on stderr that says why
     EXPECT_EQ(frames.size(), 3u);  // the pass after the key-down runs its frame, then switches
     EXPECT_EQ(mainWindow, nullptr);
     windowedRect = {0, 0, 800, 600};
@@ -117,7 +113,7 @@ TEST_F(AppMainTest, EndOfTheTableEndsTheRunWithCodeZero) {
         scriptMessage(WM_KEYDOWN, 'X');
         return true;
     };
-    EXPECT_EQ(appMain(), 0u);
+    EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
     EXPECT_EQ(frames.size(), 1u);
     inputState.keys['X'] = 0;
 }
@@ -127,7 +123,7 @@ TEST_F(AppMainTest, AnExplicitQuitCodeIsTheExitCode) {
         platPostQuitMessage(5);
         return false;
     };
-    EXPECT_EQ(appMain(), 5u);
+    EXPECT_EQ(appMain(testScenes, emptyIcon), 5u);
 }
 
 class MainLoopTest : public GlTest {
@@ -143,7 +139,7 @@ protected:
         appFlags.active = 1;
         callbacks = 0;
         frameCallback = countCallback;
-        sequencer.scenes = gameScenes;
+        sequencer.scenes = testScenes;
         startSequencer(sequencer);
     }
 };

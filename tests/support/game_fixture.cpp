@@ -1,33 +1,15 @@
 // The game scenario harness.
 #include "game_fixture.h"
 
-#include <GL/gl.h>
-
+#include "app/app.h"
 #include "draw/sprite.h"
-#include "shell/app.h"
+#include "platform/gl.h"
 #include "shell/input.h"
 #include "shell/window.h"
 
-void forgetGameTextures() {
-    Texture* all[] = {&texBlast1, &texChargeIcon, &texBlast2, &texBlast3, &texCritter1, &texCritter2,
-                      &texCharge1, &texCharge2, &texBurnt1, &texBurnt2, &texBurnt3, &texHandRight,
-                      &texHandLeft, &texHandIdle, &texBackground, &texTitle, &texGameOver};
-    for (Texture* texture : all) {
-        texture->name = 0;
-        freeImage(*texture);
-        texture->linear = 1;
-    }
-}
-
 void GameTest::SetUp() {
-    GlTest::SetUp();
-    forgetGameTextures();
+    GlTest::SetUp();  // resets the state too
     buildGlyphFont("Arial", 120, 600, &programFont);
-    inputState = {};
-    sequencer = {0, 0, 0, 0, 0, 0, nullptr};
-    for (int i = 0; i < 5; ++i) gameScenes[i].active = gameScenes[i].done = 0;
-    chargeLive = blasting = gameOver = 0;
-    frameCallback = checkSystemKeys;
     setClock(startClock);
     sequencer.scenes = gameScenes;
     startSequencer(sequencer);

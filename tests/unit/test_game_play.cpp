@@ -1,6 +1,5 @@
 // Scenarios of the real scene table through the real sequencer: the title, launching, homing,
 // the fuse, contact, the blast, burning, toasting, bonuses, game over and the next round.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <math.h>
 
@@ -9,6 +8,7 @@
 
 #include "draw/sprite.h"
 #include "game_fixture.h"
+#include "platform/gl.h"
 #include "shell/input.h"
 #include "shell/presets.h"
 #include "shell/window.h"

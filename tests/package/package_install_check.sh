@@ -7,7 +7,7 @@
 set -u
 DEB=$(realpath "$1")
 CHROOT=${2:-$(mktemp -d /var/tmp/zelmo-root.XXXXXX)}
-. "$(dirname "$0")/xvfb_lib.sh"
+. "$(dirname "$0")/../e2e/xvfb_lib.sh"
 cleanup() {
     stop_xvfb
     for mount in tmp/.X11-unix dev/pts dev proc; do umount "$CHROOT/$mount" 2>/dev/null; done

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "reset.h"
+
 struct Rgba {
     uint8_t r, g, b, a;
 };
@@ -19,6 +21,9 @@ void clearToBlack();
 
 class GlTest : public ::testing::Test {
 protected:
-    void SetUp() override { openTestWindow(); }
+    void SetUp() override {
+        resetState();
+        openTestWindow();
+    }
     void TearDown() override { closeTestWindow(); }
 };

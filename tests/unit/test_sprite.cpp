@@ -1,11 +1,11 @@
 // Images, textures, sprites, fills and lines, read back from a real Mesa context.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include "assets/image.h"
 #include "draw/sprite.h"
 #include "gl_fixture.h"
+#include "platform/gl.h"
 #include "shell/presets.h"
 #include "support/support.h"
 

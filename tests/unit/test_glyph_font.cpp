@@ -1,6 +1,4 @@
 // The glyph texture font and the three prints, read back from a real Mesa context.
-#include <GL/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <math.h>
 #include <string.h>
@@ -8,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "draw/glyph_font.h"
 #include "gl_fixture.h"
+#include "platform/gl.h"
 #include "platform/platform.h"
-#include "shell/app.h"
 #include "shell/input.h"
 #include "shell/presets.h"
 #include "shell/window.h"

@@ -3,20 +3,20 @@
 // critters stood when it began) and background.ppm (the field alone).
 //
 // Usage: reference_frames SCRIPT OUTPUT_DIR   (under SDL_VIDEODRIVER=offscreen)
-#include <GL/gl.h>
 #include <stdio.h>
 #include <string.h>
 
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "draw/glyph_font.h"
 #include "draw/sprite.h"
 #include "game/assets.h"
 #include "game/rules.h"
+#include "platform/gl.h"
 #include "scripted.h"
 #include "sequencer/sequencer.h"
-#include "shell/app.h"
 #include "shell/window.h"
 
 static const int32_t width = 800, height = 600;

@@ -6,6 +6,7 @@
 #include "game/assets.h"
 #include "game/rules.h"
 #include "gl_fixture.h"
+#include "reset.h"
 #include "scripted.h"
 
 class GameTest : public GlTest {
@@ -28,9 +29,6 @@ protected:
     void blastAt(float x, float y, uint32_t blastAt);
 };
 
-// Returns the game's textures to their defaults: no image, no name (the names die with a test's
-// context), linear filtering.
-void forgetGameTextures();
 // A block of the screen, rows top first, RGBA.
 std::vector<uint8_t> grabBlock(int32_t x, int32_t y, int32_t width, int32_t height);
 // The field as playFrame draws it before anything else, for reference images.

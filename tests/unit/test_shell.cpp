@@ -1,10 +1,10 @@
 // The window procedure, the window and context across mode switches, the presets and the default state.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "app/app.h"
 #include "gl_fixture.h"
+#include "platform/gl.h"
 #include "scripted.h"
-#include "shell/app.h"
 #include "shell/input.h"
 #include "shell/presets.h"
 #include "shell/window.h"

@@ -1,10 +1,9 @@
 // Opens and closes the test window and reads pixels back.
 #include "gl_fixture.h"
 
-#include <GL/gl.h>
-
+#include "platform/gl.h"
 #include "scripted.h"
-#include "shell/app.h"
+#include "shell/config.h"
 #include "shell/window.h"
 
 void openTestWindow(int32_t width, int32_t height) {

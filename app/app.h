@@ -1,0 +1,30 @@
+// The program's entry routine, main loop and system keys: the top of the framework.
+//
+// The caller (the game's main) hands over what the framework runs: its scene table and its icon.
+// Nothing here knows the game.
+#pragma once
+#include <stdint.h>
+
+#include "assets/stream.h"
+#include "sequencer/sequencer.h"
+#include "shell/config.h"
+
+// Called after every idle pass of the main loop; false ends the run. appMain installs checkSystemKeys.
+extern bool (*frameCallback)();
+// The wParam of the WM_QUIT that ended the loop, 0 when none did.
+extern uint32_t quitExitCode;
+
+// Runs the program: opens the window with iconFile (an embedded 16 x 16 PCX picture, top row first;
+// null or unusable: no icon), builds the font, runs scenes (borrowed for the whole run; its last record
+// has a null frame) until the run ends.
+// Returns the exit code: 0 for a normal end (Escape, a closed window, the end of the table),
+// the code of an explicit quit message, 1 when no window could be made (a line on stderr says why).
+uint32_t appMain(Scene* scenes, const EmbeddedFile* iconFile);
+
+// Escape ends the run (false); F1 switches between fullscreen and a window.
+// Returns false also when the new window cannot be made.
+bool checkSystemKeys();
+
+// One pass of the main loop: takes one message and dispatches it, or, when none is waiting,
+// runs a frame (while active) and then frameCallback. Returns false once the loop is over.
+bool mainLoopPass();

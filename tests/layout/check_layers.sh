@@ -1,0 +1,56 @@
+#!/bin/bash
+# Fails on any break of the layering: an include of a higher layer's header, a library that links a
+# higher layer, a system header of the platform's outside platform/, GL reached other than through
+# platform/gl.h, or a link group (which only a dependency loop needs).
+#
+# Usage: check_layers.sh [SOURCE_DIR]
+set -u
+root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
+cd "$root" || exit 2
+layers=(platform support assets draw shell sequencer app game)
+rank() {
+    local i
+    for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done
+    echo -1
+}
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+sources() { find "$@" -type f \( -name '*.cpp' -o -name '*.h' \) | sort; }
+
+# Includes point down (or across, within the layer).
+for layer in "${layers[@]}"; do
+    own=$(rank "$layer")
+    for file in $(sources "$layer"); do
+        while IFS= read -r used; do
+            [ "$(rank "$used")" -le "$own" ] || fail "$file includes a header of $used, a higher layer than $layer"
+        done < <(sed -n 's|^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([a-z_]*\)/.*|\1|p' "$file" | grep -Fxf <(printf '%s\n' "${layers[@]}"))
+    done
+done
+
+# Libraries link down.
+for layer in "${layers[@]}"; do
+    own=$(rank "$layer")
+    deps=$(tr '\n' ' ' <"$layer/CMakeLists.txt" | grep -o "target_link_libraries($layer [^)]*)" | tr -s ' ()' '\n')
+    for dep in $deps; do
+        r=$(rank "$dep")
+        [ "$r" -lt 0 ] || [ "$r" -le "$own" ] || fail "the $layer library links $dep, a higher layer"
+        [ "$dep" = "$layer" ] || [ "$r" -ne "$own" ] || fail "the $layer library links itself"
+    done
+done
+
+# The system's own headers stay behind the platform's door; GL has one door of its own.
+for file in $(sources support assets draw shell sequencer app game tools); do
+    grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|ft2build|freetype/|fontconfig/|EGL/|emscripten)' "$file" &&
+        fail "$file includes a system header that only platform/ may include"
+done
+for file in $(sources support assets draw shell sequencer app game tools tests bench platform); do
+    case "$file" in platform/gl.h | platform/web/gl_compat.h) continue ;; esac
+    grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<GL/' "$file" && fail "$file includes GL directly, not platform/gl.h"
+done
+grep -rlI 'LINK_GROUP' --include=CMakeLists.txt . 2>/dev/null | grep -v '^./build' | while read -r f; do echo "FAIL: $f uses a link group"; done | grep . && failures=$((failures + 1))
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures layering faults"
+    exit 1
+fi
+echo "layers: ${layers[*]} (each uses only those before it)"
