@@ -1,5 +1,7 @@
 #!/bin/sh
-# Renders the game's pictures as seen on screen, side by side, into one PNG (ImageMagick).
+# Renders the game's pictures as seen on screen, side by side, into one PNG (ImageMagick):
+# deflated at zlib's highest level with the sub filter (the smallest here), without the date
+# chunks, so that the same pictures give the same bytes.
 set -eu
 PICTURES=$1
 OUT=$2
@@ -22,4 +24,6 @@ row() { convert -background '#2b2b2b' "$@" -gravity south +append miff:-; }
         "$TMP"/icon.png
     row "$TMP"/hand_idle.png "$TMP"/hand_left.png "$TMP"/hand_right.png "$TMP"/game_over.png
     row "$TMP"/background.png "$TMP"/title.png
-} | convert -background '#2b2b2b' - -gravity west -append "$OUT"
+} | convert -background '#2b2b2b' - -gravity west -append \
+    -define png:compression-level=9 -define png:compression-filter=1 -define png:compression-strategy=0 \
+    -define png:exclude-chunks=date,tIME "$OUT"

@@ -78,7 +78,14 @@ int main(int argc, char** argv) {
     for (int size : {16, 32, 48, 64, 128, 256}) {
         if (argc != 3) break;
         std::string path = std::string(argv[2]) + "/zelmo-" + std::to_string(size) + ".png";
-        if (!writeFile(path, encodePng(size, size, launcherIconPixels(size).data()))) {
+        std::vector<uint8_t> pixels = launcherIconPixels(size);
+        std::vector<uint8_t> png = encodePng(size, size, pixels.data());
+        // Read back, so that a fault in how the pixels are handed to libpng cannot reach the icons.
+        if (!pngHolds(png, size, size, pixels.data())) {
+            fprintf(stderr, "make_pictures: %s would not read back as the icon's pixels\n", path.c_str());
+            return 1;
+        }
+        if (!writeFile(path, png)) {
             fprintf(stderr, "make_pictures: cannot write %s\n", path.c_str());
             return 1;
         }
