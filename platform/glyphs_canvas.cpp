@@ -74,16 +74,16 @@ bool backendOpenFont(int32_t slot, const char* faceName, int32_t pixelHeight, in
     return true;
 }
 
-void backendCloseFont(int32_t slot) { fonts[slot] = {}; }
-
-const char* backendFontDescription(int32_t slot) { return fonts[slot].description; }
-
 uint32_t backendGlyphBitmap(int32_t slot, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
                             uint32_t capacity) {
-    NativeFont* font = &fonts[slot];
+    const NativeFont& font = fonts[slot];
     int32_t values[5] = {0, 0, 0, 0, 0};
-    int size = rasteriseOnCanvas(font->face, font->pixelHeight, font->weight, (int)code, values, buffer,
+    int size = rasteriseOnCanvas(font.face, font.pixelHeight, font.weight, (int)code, values, buffer,
                                  (int)(capacity > 0x7FFFFFFFu ? 0x7FFFFFFF : capacity));
     *metrics = {values[0], values[1], values[2], values[3], values[4]};
     return size > 0 ? (uint32_t)size : 0;
 }
+
+const char* backendFontDescription(int32_t slot) { return fonts[slot].description; }
+
+void backendCloseFont(int32_t slot) { fonts[slot] = {}; }
