@@ -131,7 +131,8 @@ bool platGetClientSize(PlatWindow* window, int32_t* width, int32_t* height);
 // Sets the window's icon from width x height RGBA pixels, rows top first; sides outside
 // 1..platMaxIconSide are ignored. The pixels are copied.
 void platSetWindowIcon(PlatWindow* window, const uint8_t* rgba, int32_t width, int32_t height);
-// Test and tool helpers: the user moving or resizing the window (a size outside the window rule is ignored).
+// Test and tool helpers: the user moving or resizing the window (a size platCreateWindow would
+// refuse is ignored).
 void platMoveWindow(PlatWindow* window, int32_t x, int32_t y);
 void platResizeWindow(PlatWindow* window, int32_t clientWidth, int32_t clientHeight);
 
@@ -189,8 +190,8 @@ struct PlatGlyphMetrics {
 // (1..platMaxGlyphHeight). Returns null when no face can be found or loaded.
 PlatFont* platCreateFont(const char* faceName, int32_t pixelHeight, int32_t weight);
 void platDeleteFont(PlatFont* font);
-// Rasterises a character code (platFirstGlyphCode..platLastGlyphCode) into a coverage bitmap of 65 levels (0..64), rows top first,
-// each row padded to a multiple of 4 bytes. Fills metrics and returns the bitmap's byte count;
+// Rasterises a character code (platFirstGlyphCode..platLastGlyphCode) into a coverage bitmap of
+// 65 levels (0..64), rows top first, each row padded to a multiple of 4 bytes. Fills metrics and returns the bitmap's byte count;
 // the bitmap is written only when buffer is not null and capacity is at least that count.
 // Returns 0 with zeroed metrics when the glyph cannot be rasterised or the code is outside the range.
 uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
