@@ -179,12 +179,16 @@ TEST_F(SdlEventTest, DestroyingAWindowDropsOnlyItsOwnMessagesAndSizesFollowOneRu
     pushKey(otherId, true, SDLK_w);   // goes with its window
     pushKey(otherId, false, SDLK_q);  // a release finds the live window
     platDestroyWindow(other);
+    PlatWindow* again = platCreateWindow(&spec);  // in the freed place: nothing of the old one is its
     std::vector<PlatMessage> taken = drain();
-    ASSERT_EQ(taken.size(), 2u);
-    EXPECT_EQ(taken[0].message, WM_KEYDOWN);
-    EXPECT_EQ(taken[1].message, WM_KEYUP);
-    EXPECT_EQ(taken[1].wParam, (uint32_t)'Q');
-    EXPECT_EQ(taken[1].window, mainWindow);
+    platDestroyWindow(again);
+    ASSERT_EQ(taken.size(), 4u);
+    EXPECT_EQ(taken[0].window, again);  // its own screen-saver requests
+    EXPECT_EQ(taken[1].window, again);
+    EXPECT_EQ(taken[2].message, WM_KEYDOWN);
+    EXPECT_EQ(taken[3].message, WM_KEYUP);
+    EXPECT_EQ(taken[3].wParam, (uint32_t)'Q');
+    EXPECT_EQ(taken[3].window, mainWindow);
     EXPECT_EQ(inputState.keys['Q'], 0);
     EXPECT_FALSE(platScreenSaverAllowed());  // the main window is still up
 }
