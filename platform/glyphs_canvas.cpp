@@ -1,19 +1,18 @@
-// The platform's glyph rasteriser in a web page: the page's 2D canvas draws the glyph, the browser
-// resolves the face name as it does for text on the page.
-#include "platform/platform.h"
+// The platform backend's glyph rasteriser in a web page: the page's 2D canvas draws the glyph, the
+// browser resolves the face name as it does for text on the page.
+#include "platform/backend.h"
 
 #include <emscripten.h>
 #include <stdio.h>
-#include <string.h>
 
-struct PlatFont {
-    bool open;
+struct NativeFont {
     int32_t pixelHeight, weight;
-    char face[128];
+    char face[platMaxFaceName + 1];
+    // The page does not say which face answered a CSS font, only what was asked for.
+    char description[platMaxFaceName + 64];
 };
 
-enum { maxFonts = 4 };
-static PlatFont fonts[maxFonts];
+static NativeFont fonts[maxFonts];
 
 // Draws the character white on a clear square of twice the em and finds its inked box. Writes the
 // metrics (width, height, originX, originY, advance) and, when the buffer holds them, the coverage
@@ -29,7 +28,8 @@ EM_JS(int, rasteriseOnCanvas,
     canvas.height = side;
     var context = canvas.getContext('2d', {willReadFrequently: true});
     context.clearRect(0, 0, side, side);
-    context.font = weight + ' ' + pixelHeight + 'px "' + UTF8ToString(face) + '"';
+    // A JSON string is a CSS string for the face name: quotes and backslashes escaped.
+    context.font = weight + ' ' + pixelHeight + 'px ' + JSON.stringify(UTF8ToString(face));
     context.textBaseline = 'alphabetic';
     context.fillStyle = '#ffffff';
     var text = String.fromCharCode(code);
@@ -64,34 +64,26 @@ EM_JS(int, rasteriseOnCanvas,
     return size;
 });
 
-PlatFont* platCreateFont(const char* faceName, int32_t pixelHeight, int32_t weight) {
-    if (!faceName || pixelHeight <= 0 || pixelHeight > 1024 || strlen(faceName) >= sizeof fonts[0].face ||
-        strpbrk(faceName, "\"\\"))
-        return nullptr;
-    for (PlatFont& font : fonts) {
-        if (font.open) continue;
-        font.open = true;
-        font.pixelHeight = pixelHeight;
-        font.weight = weight < 100 ? 100 : weight > 900 ? 900 : weight;
-        snprintf(font.face, sizeof font.face, "%s", faceName);
-        return &font;
-    }
-    return nullptr;
+bool backendOpenFont(int32_t slot, const char* faceName, int32_t pixelHeight, int32_t weight) {
+    NativeFont* font = &fonts[slot];
+    font->pixelHeight = pixelHeight;
+    font->weight = weight;
+    snprintf(font->face, sizeof font->face, "%s", faceName);
+    snprintf(font->description, sizeof font->description, "%s weight %d, as the page resolves it", faceName,
+             (int)weight);
+    return true;
 }
 
-void platDeleteFont(PlatFont* font) {
-    if (font) *font = {};
-}
-
-const char* platFontFile(PlatFont* font) { return font && font->open ? font->face : ""; }
-
-uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
-                         uint32_t capacity) {
-    *metrics = {};
-    if (!font || !font->open || code < 32 || code > 126) return 0;
+uint32_t backendGlyphBitmap(int32_t slot, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
+                            uint32_t capacity) {
+    const NativeFont& font = fonts[slot];
     int32_t values[5] = {0, 0, 0, 0, 0};
-    int size = rasteriseOnCanvas(font->face, font->pixelHeight, font->weight, (int)code, values, buffer,
+    int size = rasteriseOnCanvas(font.face, font.pixelHeight, font.weight, (int)code, values, buffer,
                                  (int)(capacity > 0x7FFFFFFFu ? 0x7FFFFFFF : capacity));
     *metrics = {values[0], values[1], values[2], values[3], values[4]};
     return size > 0 ? (uint32_t)size : 0;
 }
+
+const char* backendFontDescription(int32_t slot) { return fonts[slot].description; }
+
+void backendCloseFont(int32_t slot) { fonts[slot] = {}; }

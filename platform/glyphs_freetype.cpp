@@ -1,27 +1,21 @@
-// The platform's glyph rasteriser: fontconfig resolves the face, FreeType rasterises it.
-#include "platform/platform.h"
+// The platform backend's glyph rasteriser: fontconfig resolves the face, FreeType rasterises it.
+#include "platform/backend.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
+#include <stdio.h>
 #include <string.h>
 
-struct PlatFont {
+struct NativeFont {
     FT_Face face;
     bool embolden;  // fontconfig asks for synthetic bold when no bold face exists
-    char file[512];
+    char description[700];  // family, style, and the file in parentheses
 };
 
-enum { maxFonts = 4 };
-static PlatFont fonts[maxFonts];
+static NativeFont fonts[maxFonts];
 static FT_Library library;
-
-static PlatFont* freeFontSlot() {
-    for (PlatFont& font : fonts)
-        if (!font.face) return &font;
-    return nullptr;
-}
 
 // Finds the file (and face index) fontconfig picks for the name and weight; false if none.
 static bool resolveFace(const char* faceName, int32_t weight, char* file, size_t fileSize, int* index,
@@ -50,37 +44,36 @@ static bool resolveFace(const char* faceName, int32_t weight, char* file, size_t
     return found;
 }
 
-PlatFont* platCreateFont(const char* faceName, int32_t pixelHeight, int32_t weight) {
-    if (!faceName || pixelHeight <= 0 || pixelHeight > 4096) return nullptr;
-    PlatFont* font = freeFontSlot();
-    if (!font) return nullptr;
-    if (!library && FT_Init_FreeType(&library) != 0) return nullptr;
+bool backendOpenFont(int32_t slot, const char* faceName, int32_t pixelHeight, int32_t weight) {
+    NativeFont* font = &fonts[slot];
+    if (!library && FT_Init_FreeType(&library) != 0) return false;
     int index = 0;
     bool embolden = false;
-    if (!resolveFace(faceName, weight, font->file, sizeof font->file, &index, &embolden)) return nullptr;
+    char file[512];
+    if (!resolveFace(faceName, weight, file, sizeof file, &index, &embolden)) return false;
     FT_Face face = nullptr;
-    if (FT_New_Face(library, font->file, index, &face) != 0) return nullptr;
+    if (FT_New_Face(library, file, index, &face) != 0) return false;
     if (FT_Set_Pixel_Sizes(face, 0, (FT_UInt)pixelHeight) != 0) {
         FT_Done_Face(face);
-        return nullptr;
+        return false;
     }
     font->face = face;
     font->embolden = embolden;
-    return font;
+    snprintf(font->description, sizeof font->description, "%s %s%s (%s)", face->family_name ? face->family_name : "",
+             face->style_name ? face->style_name : "", embolden ? " emboldened" : "", file);
+    return true;
 }
 
-void platDeleteFont(PlatFont* font) {
-    if (!font || !font->face) return;
-    FT_Done_Face(font->face);
-    *font = {};
+void backendCloseFont(int32_t slot) {
+    FT_Done_Face(fonts[slot].face);
+    fonts[slot] = {};
 }
 
-const char* platFontFile(PlatFont* font) { return font && font->face ? font->file : ""; }
+const char* backendFontDescription(int32_t slot) { return fonts[slot].description; }
 
-uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
-                         uint32_t capacity) {
-    *metrics = {};
-    if (!font || !font->face) return 0;
+uint32_t backendGlyphBitmap(int32_t slot, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
+                            uint32_t capacity) {
+    NativeFont* font = &fonts[slot];
     FT_Face face = font->face;
     if (FT_Load_Char(face, code, FT_LOAD_DEFAULT) != 0) return 0;
     if (font->embolden) FT_GlyphSlot_Embolden(face->glyph);

@@ -1,11 +1,8 @@
 // The one door to the operating system: window messages, windows, the GL context, display mode, pointer, clock, console.
 //
 // The vocabulary is that of a Windows program (message numbers, wParam/lParam packings,
-// virtual-key codes) so the shell above reads like the message-driven program it is. The backend
-// is chosen at link time: SDL2 with FreeType and fontconfig (platform_sdl.cpp, glyphs_freetype.cpp),
-// or a web page (platform_web.cpp, glyphs_canvas.cpp), where the page's canvas is the one window,
-// presenting a frame yields to the page, and fullscreen follows F1 instead of the display mode.
-// Everything here runs on the one program thread.
+// virtual-key codes) so the shell above reads like the message-driven program it is. What is stated
+// here holds on every system the program is built for; everything runs on the one program thread.
 //
 // Ownership: windows and contexts are owned by the platform and named by opaque handles;
 // a handle is valid from its create call to its destroy call. Nothing here allocates memory
@@ -55,6 +52,13 @@ static inline uint32_t makeLParam(uint32_t low, uint32_t high) { return (low & 0
 static inline uint32_t lowWord(uint32_t value) { return value & 0xFFFFu; }
 static inline uint32_t highWord(uint32_t value) { return value >> 16; }
 
+// Limits every system is held to: client sizes, icon sides and glyph heights in pixels, face names
+// in bytes, and the character codes a font rasterises.
+enum : int32_t {
+    platMaxWindowSide = 65535, platMaxIconSide = 256, platMaxGlyphHeight = 1024, platMaxFaceName = 127,
+    platFirstGlyphCode = 32, platLastGlyphCode = 126,
+};
+
 struct PlatMessage {
     PlatWindow* window;  // null for thread messages (WM_QUIT)
     uint32_t message;
@@ -71,7 +75,9 @@ typedef int32_t (*WindowProc)(PlatWindow* window, uint32_t message, uint32_t wPa
 // Order: messages the platform posted (WM_SYSCOMMAND requests) first, then a posted quit (WM_QUIT),
 // then the window and input messages of the message source. Consecutive mouse moves that waited
 // together arrive as one WM_MOUSEMOVE with the latest position; no key or button message is dropped.
-// A key or button release for a window that no longer exists goes to the live window.
+// Mouse moves merge only within one window. A key or button release for a window that no longer
+// exists goes to the live window, as does a key press the system names no window for; a close asked
+// for no window closes the live window, or quits with code 0 when there is none.
 bool platPeekMessage(PlatMessage* out);
 // Calls the window procedure of out->window; 0 for a message without a live window.
 int32_t platDispatchMessage(const PlatMessage* message);
@@ -84,10 +90,11 @@ void platPostQuitMessage(uint32_t exitCode);
 // again; SC_* values are compared with their low four bits masked. Returns 0.
 int32_t platDefWindowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);
 
-// Test seam: the source of window messages. The default reads SDL's events (taken from SDL as it
-// raises them, see platPeekMessage) and translates each into zero or more messages. Pointer
-// positions are client pixels, kept inside 0..client size - 1 while a held button captures the pointer. A test installs its own to script exact
-// input; it fills *out and returns true, or returns false when nothing is pending.
+// Test seam: the source of window messages. The default reads the system's events (taken as the
+// system raises them, see platPeekMessage) and translates each into zero or more messages. Pointer
+// positions are client pixels, kept inside 0..client size - 1 while a held button captures the
+// pointer. A test installs its own to script exact input; it fills *out and returns true, or
+// returns false when nothing is pending.
 typedef bool (*MessageSource)(PlatMessage* out);
 extern MessageSource platMessageSource;
 bool platReadSystemMessage(PlatMessage* out);  // the default source
@@ -106,21 +113,26 @@ struct PlatWindowSpec {
     bool doubleBuffer;
 };
 
-// Creates a hidden window. Sends WM_CREATE, WM_SIZE and WM_MOVE to its procedure before returning.
-// Returns null when no window can be made (no display, or only an offscreen video driver that
-// was not asked for through SDL_VIDEODRIVER); platLastError() says why.
+// Creates a hidden window. Sends WM_CREATE, WM_SIZE and WM_MOVE to its procedure before returning,
+// and posts WM_SYSCOMMAND SC_SCREENSAVE and SC_MONITORPOWER (the screen saver stays off unless the
+// program passes them on to platDefWindowProc). Returns null when no window can be made (a client
+// side outside 1..platMaxWindowSide, too many windows, no display, or only a display that shows
+// nothing when one that does was wanted); platLastError() says why.
 PlatWindow* platCreateWindow(const PlatWindowSpec* spec);
 // Shows, raises and focuses the window; sends WM_ACTIVATE (WA_ACTIVE, not minimised).
 void platShowWindow(PlatWindow* window);
-// Sends WM_ACTIVATE (WA_INACTIVE) and WM_DESTROY, then destroys the window. Null is ignored.
+// Sends WM_ACTIVATE (WA_INACTIVE) and WM_DESTROY, then destroys the window and drops its queued
+// messages (its releases excepted, see platPeekMessage). Null is ignored.
 void platDestroyWindow(PlatWindow* window);
 // Outer top-left in screen pixels. False (outputs untouched) when the window is null.
 bool platGetWindowPosition(PlatWindow* window, int32_t* x, int32_t* y);
 // Client size in pixels; 0 x 0 while minimised. False (outputs untouched) when the window is null.
 bool platGetClientSize(PlatWindow* window, int32_t* width, int32_t* height);
-// Sets the window's icon from width x height RGBA pixels, rows top first. The pixels are copied.
+// Sets the window's icon from width x height RGBA pixels, rows top first; sides outside
+// 1..platMaxIconSide are ignored. The pixels are copied.
 void platSetWindowIcon(PlatWindow* window, const uint8_t* rgba, int32_t width, int32_t height);
-// Test and tool helpers: the user moving or resizing the window.
+// Test and tool helpers: the user moving or resizing the window (a size platCreateWindow would
+// refuse is ignored).
 void platMoveWindow(PlatWindow* window, int32_t x, int32_t y);
 void platResizeWindow(PlatWindow* window, int32_t clientWidth, int32_t clientHeight);
 
@@ -152,7 +164,7 @@ uint32_t platSwapCount();
 
 // --- Clock ------------------------------------------------------------------------------
 
-// Test seam: the millisecond clock. The default counts from system start (CLOCK_MONOTONIC).
+// Test seam: the millisecond clock. The default is the system's monotonic clock.
 typedef uint32_t (*ClockSource)();
 extern ClockSource platClockSource;
 uint32_t platReadSystemClock();
@@ -173,18 +185,21 @@ struct PlatGlyphMetrics {
     int32_t advance;  // horizontal pen movement
 };
 
-// Opens the face that fontconfig resolves for the name and weight (100..900, 400 regular, 600
-// semibold) with an em height of pixelHeight. Returns null when no face can be found or loaded.
+// Opens the face the system resolves for the name (at most platMaxFaceName bytes) and weight
+// (400 regular, 600 semibold; taken into 100..900) with an em height of pixelHeight
+// (1..platMaxGlyphHeight). Returns null when no face can be found or loaded.
 PlatFont* platCreateFont(const char* faceName, int32_t pixelHeight, int32_t weight);
 void platDeleteFont(PlatFont* font);
-// Rasterises a character code (ASCII) into a coverage bitmap of 65 levels (0..64), rows top first,
-// each row padded to a multiple of 4 bytes. Fills metrics and returns the bitmap's byte count;
+// Rasterises a character code (platFirstGlyphCode..platLastGlyphCode) into a coverage bitmap of
+// 65 levels (0..64), rows top first, each row padded to a multiple of 4 bytes. Fills metrics and returns the bitmap's byte count;
 // the bitmap is written only when buffer is not null and capacity is at least that count.
-// Returns 0 with zeroed metrics when the glyph cannot be rasterised.
+// Returns 0 with zeroed metrics when the glyph cannot be rasterised or the code is outside the range.
 uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
                          uint32_t capacity);
-// The file of the face that was opened (for tests and diagnostics); empty for null.
-const char* platFontFile(PlatFont* font);
+// Which face answered, for tests and diagnostics: its family and style as the system names them,
+// followed by " (file)" where the system reads faces from files. Owned by the font, valid until
+// it is deleted; empty for null.
+const char* platFontDescription(PlatFont* font);
 
 // --- Console and process ----------------------------------------------------------------
 

@@ -1,10 +1,8 @@
-// The platform's millisecond clock and standard output, over POSIX.
+// The platform's millisecond clock and standard output, over POSIX, which every backend's system has.
 #include "platform/platform.h"
 
 #include <time.h>
 #include <unistd.h>
-
-ClockSource platClockSource = platReadSystemClock;
 
 uint32_t platReadSystemClock() {
     timespec now;
@@ -12,8 +10,6 @@ uint32_t platReadSystemClock() {
     uint64_t ms = (uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u;
     return (uint32_t)ms;  // wraps modulo 2^32, like the system timer it stands in for
 }
-
-uint32_t systemTime() { return platClockSource(); }
 
 int32_t platWriteStdout(const void* bytes, uint32_t count) {
     ssize_t written = write(STDOUT_FILENO, bytes, count);

@@ -1,65 +1,27 @@
-// The platform's windows, messages, GL context, display mode and pointer in a web page (emscripten).
+// The platform backend in a web page (emscripten): the canvas, the page's events, WebGL through EGL.
 //
-// The page's one canvas (#canvas) is the window. Input comes from the page's mouse and key events
-// into a message ring; the GL context is made through EGL so that the browser's GL 1.1 emulation
-// starts; presenting a frame hands control back to the page until its next animation frame.
-#include "platform/platform.h"
+// The page's one canvas (#canvas) is the one window a program can have. The page's mouse, key and
+// focus events are handed to the front end as they come; the GL context is made through EGL so
+// that the browser's GL 1.1 emulation starts; presenting a frame hands control back to the page
+// until its next animation frame.
+#include "platform/backend.h"
 
 #include <EGL/egl.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
-#include <stdarg.h>
-#include <stdio.h>
-#include <string.h>
 
-struct PlatWindow {
-    bool live;
-    WindowProc proc;
-    int32_t width, height;  // the canvas's pixels
-};
-
-struct PlatContext {
-    EGLContext egl;
-};
-
-enum { ringCapacity = 1024, postedCapacity = 16 };
-
-static PlatWindow theWindow;
-static PlatContext theContext;
+static int32_t canvasSlot = goneWindow;  // the front end's slot of the canvas while a window has it
+static int32_t canvasWidth, canvasHeight;  // the canvas's pixels
 static EGLDisplay eglDisplay = EGL_NO_DISPLAY;
 static EGLSurface eglSurface = EGL_NO_SURFACE;
 static EGLConfig eglConfig;
-static char lastError[256] = "";
 
-static PlatMessage ring[ringCapacity];  // input from the page's events, not yet taken
-static uint32_t ringHead, ringCount;
-static PlatMessage posted[postedCapacity];
-static uint32_t postedHead, postedCount;
-static bool quitPosted;
-static uint32_t quitCode;
 static bool callbacksInstalled;
 static uint32_t buttonsHeld;  // bit per button: the canvas keeps the pointer while one is held
 static bool playerPressedKey;  // since the last window was made
-
-static int32_t cursorCounter;
-static bool screenSaverAllowed = true;
-static uint32_t swapCount;
 static double lastYield;
 
-MessageSource platMessageSource = platReadSystemMessage;
-
 static bool startEgl();
-
-static void setError(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    vsnprintf(lastError, sizeof lastError, format, args);
-    va_end(args);
-}
-
-const char* platLastError() { return lastError; }
-
-void platReportError(const char* text) { fprintf(stderr, "zelmo: %s\n", text); }
 
 // --- The page ------------------------------------------------------------------------------
 
@@ -70,9 +32,9 @@ EM_JS(void, sizeCanvas, (int width, int height), {
     canvas.height = height;
 });
 
-// A page position in canvas pixels, through the canvas's on-page rectangle (fullscreen scales it);
-// bit 31 tells whether it lies on the canvas, and outside it the nearest canvas pixel is given.
-EM_JS(int, canvasPoint, (double clientX, double clientY), {
+// A page position in canvas pixels, through the canvas's on-page rectangle (fullscreen scales it):
+// x in point[0], y in point[1]. True when it lies on the canvas.
+EM_JS(int, canvasPoint, (double clientX, double clientY, int* point), {
     var canvas = document.getElementById('canvas');
     var box = canvas.getBoundingClientRect();
     if (box.width <= 0 || box.height <= 0) return 0;
@@ -82,10 +44,9 @@ EM_JS(int, canvasPoint, (double clientX, double clientY), {
     var top = box.top + (box.height - canvas.height * scale) / 2;
     var x = Math.floor((clientX - left) / scale);
     var y = Math.floor((clientY - top) / scale);
-    var inside = x >= 0 && y >= 0 && x < canvas.width && y < canvas.height ? 1 : 0;
-    x = Math.min(Math.max(x, 0), canvas.width - 1);
-    y = Math.min(Math.max(y, 0), canvas.height - 1);
-    return (inside << 31) | (y << 16) | x;
+    HEAP32[point >> 2] = x;
+    HEAP32[(point >> 2) + 1] = y;
+    return x >= 0 && y >= 0 && x < canvas.width && y < canvas.height ? 1 : 0;
 });
 
 EM_JS(void, showPagePointer, (int visible), {
@@ -134,82 +95,11 @@ static void usePageClockIfAsked() {
 }
 
 // Frames shown so far, for a page (or its test) that waits for the game to draw.
-extern "C" EMSCRIPTEN_KEEPALIVE uint32_t zelmoFramesShown() { return swapCount; }
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t zelmoFramesShown() { return platSwapCount(); }
 
-// --- Message rings ----------------------------------------------------------------------
-
-static void addInput(uint32_t message, uint32_t wParam, uint32_t lParam) {
-    if (!theWindow.live) return;
-    if (message == WM_MOUSEMOVE && ringCount > 0) {  // merged, as a message queue merges moves
-        PlatMessage& last = ring[(ringHead + ringCount - 1) % ringCapacity];
-        if (last.message == WM_MOUSEMOVE) {
-            last.lParam = lParam;
-            return;
-        }
-    }
-    if (ringCount == ringCapacity) return;  // a full ring drops the newest
-    ring[(ringHead + ringCount) % ringCapacity] = {&theWindow, message, wParam, lParam};
-    ringCount += 1;
-}
-
-static void postMessage(uint32_t message, uint32_t wParam, uint32_t lParam) {
-    if (postedCount == postedCapacity) return;
-    posted[(postedHead + postedCount) % postedCapacity] = {&theWindow, message, wParam, lParam};
-    postedCount += 1;
-}
-
-bool platPeekMessage(PlatMessage* out) {
-    if (postedCount > 0) {
-        *out = posted[postedHead];
-        postedHead = (postedHead + 1) % postedCapacity;
-        postedCount -= 1;
-        return true;
-    }
-    if (quitPosted) {
-        quitPosted = false;
-        *out = {nullptr, WM_QUIT, quitCode, 0};
-        return true;
-    }
-    return platMessageSource(out);
-}
-
-bool platReadSystemMessage(PlatMessage* out) {
-    // A program that stops presenting frames must still let the page run its events.
-    if (ringCount == 0 && emscripten_get_now() - lastYield > 100) yieldToPage();
-    if (ringCount == 0) return false;
-    *out = ring[ringHead];
-    ringHead = (ringHead + 1) % ringCapacity;
-    ringCount -= 1;
-    return true;
-}
-
-static bool isLive(const PlatWindow* window) { return window == &theWindow && theWindow.live; }
-
-int32_t platSendMessage(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam) {
-    if (!isLive(window) || !window->proc) return 0;
-    return window->proc(window, message, wParam, lParam);
-}
-
-int32_t platDispatchMessage(const PlatMessage* message) {
-    return platSendMessage(message->window, message->message, message->wParam, message->lParam);
-}
-
-void platPostQuitMessage(uint32_t exitCode) {
-    quitPosted = true;
-    quitCode = exitCode;
-}
-
-int32_t platDefWindowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam) {
-    (void)lParam;
-    if (message == WM_CLOSE) {
-        platDestroyWindow(window);
-    } else if (message == WM_SYSCOMMAND && (wParam & 0xFFF0u) == SC_CLOSE) {
-        platSendMessage(window, WM_CLOSE, 0, 0);
-    } else if (message == WM_SYSCOMMAND &&
-               ((wParam & 0xFFF0u) == SC_SCREENSAVE || (wParam & 0xFFF0u) == SC_MONITORPOWER)) {
-        screenSaverAllowed = true;
-    }
-    return 0;
+// A program that stops presenting frames must still let the page run its events.
+void backendPumpEvents() {
+    if (emscripten_get_now() - lastYield > 100) yieldToPage();
 }
 
 // --- The page's events ----------------------------------------------------------------------
@@ -232,31 +122,19 @@ static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*)
     if (key == 0) return EM_FALSE;  // the page keeps the keys the program does not use
     bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     if (down) playerPressedKey = true;
-    bool system = event->altKey || key == VK_MENU || key == VK_F10;
-    uint32_t message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    addInput(message, key, down ? 1u : 0xC0000001u);
+    platformTakeInput({inputKey, canvasSlot, key, down, event->altKey != 0, 0, 0});
     return EM_TRUE;  // F1 is not the browser's help, Space does not scroll the page
 }
 
-static uint32_t buttonMessage(int button, bool down) {
-    switch (button) {
-    case 0: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case 1: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    case 2: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    default: return 0;
-    }
-}
-
 static EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent* event, void*) {
-    int point = canvasPoint((double)event->clientX, (double)event->clientY);
-    bool inside = point < 0;
-    uint32_t lParam = (uint32_t)point & 0x7FFFFFFFu;
+    int32_t point[2] = {0, 0};
+    bool inside = canvasPoint((double)event->clientX, (double)event->clientY, point) != 0;
     if (eventType == EMSCRIPTEN_EVENT_MOUSEMOVE) {
-        if (inside || buttonsHeld) addInput(WM_MOUSEMOVE, 0, lParam);
+        if (inside || buttonsHeld) platformTakeInput({inputPointer, canvasSlot, 0, false, false, point[0], point[1]});
         return EM_FALSE;
     }
-    uint32_t message = buttonMessage(event->button, eventType == EMSCRIPTEN_EVENT_MOUSEDOWN);
-    if (message == 0) return EM_FALSE;
+    static const uint32_t codes[3] = {0, 2, 1};  // the page numbers the middle button 1, the right one 2
+    if (event->button < 0 || event->button > 2) return EM_FALSE;
     uint32_t bit = 1u << event->button;
     if (eventType == EMSCRIPTEN_EVENT_MOUSEDOWN) {
         if (!inside) return EM_FALSE;
@@ -265,13 +143,14 @@ static EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent* event, void*) 
         if (!(buttonsHeld & bit)) return EM_FALSE;  // a press that began outside the canvas
         buttonsHeld &= ~bit;
     }
-    addInput(message, 0, lParam);
+    platformTakeInput({inputButton, canvasSlot, codes[event->button], eventType == EMSCRIPTEN_EVENT_MOUSEDOWN, false,
+                       point[0], point[1]});
     return inside ? EM_TRUE : EM_FALSE;
 }
 
 static EM_BOOL onFocus(int eventType, const EmscriptenFocusEvent*, void*) {
-    uint32_t state = eventType == EMSCRIPTEN_EVENT_FOCUS ? WA_ACTIVE : WA_INACTIVE;
-    addInput(WM_ACTIVATE, makeLParam(state, 0), 0);
+    platformTakeInput({eventType == EMSCRIPTEN_EVENT_FOCUS ? inputFocusGained : inputFocusLost, canvasSlot, 0, false,
+                       false, 0, 0});
     return EM_FALSE;
 }
 
@@ -291,18 +170,15 @@ static void installCallbacks() {
 // --- Display mode and pointer -----------------------------------------------------------
 
 // The page keeps its resolution: a fullscreen canvas is scaled to the screen instead.
-bool platChangeDisplayMode(uint32_t, uint32_t, uint32_t) { return true; }
+void backendChangeDisplayMode(uint32_t, uint32_t, uint32_t) {}
 
 // The page's fullscreen follows F1 instead (see switchPageFullscreen).
-void platRestoreDisplayMode() {}
+void backendRestoreDisplayMode() {}
 
-int32_t platShowCursor(bool show) {
-    cursorCounter += show ? 1 : -1;
-    showPagePointer(cursorCounter >= 0);
-    return cursorCounter;
-}
+void backendShowPointer(bool visible) { showPagePointer(visible ? 1 : 0); }
 
-bool platScreenSaverAllowed() { return screenSaverAllowed; }
+// A page cannot hold the screen saver off; the front end's flag is all there is.
+void backendAllowScreenSaver(bool) {}
 
 EM_JS(int, pageIsFullscreen, (), { return document.fullscreenElement ? 1 : 0; });
 
@@ -345,79 +221,54 @@ static void switchPageFullscreen() {
 
 // --- Windows ------------------------------------------------------------------------------
 
-PlatWindow* platCreateWindow(const PlatWindowSpec* spec) {
-    if (theWindow.live) {
-        setError("too many windows: a page has one canvas");
-        return nullptr;
-    }
-    if (spec->clientWidth <= 0 || spec->clientHeight <= 0 || spec->clientWidth > 0xFFFF ||
-        spec->clientHeight > 0xFFFF) {
-        setError("window size %dx%d is empty", spec->clientWidth, spec->clientHeight);
-        return nullptr;
+bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
+    if (canvasSlot != goneWindow) {
+        platformSetError("too many windows: a page has one canvas");
+        return false;
     }
     installCallbacks();
     usePageClockIfAsked();
     sizeCanvas(spec->clientWidth, spec->clientHeight);
     if (!startEgl()) {
-        setError("cannot create a WebGL context: the browser offers none");
-        return nullptr;
+        platformSetError("cannot create a WebGL context: the browser offers none");
+        return false;
     }
-    theWindow = {true, spec->windowProc, spec->clientWidth, spec->clientHeight};
+    canvasSlot = slot;
+    canvasWidth = spec->clientWidth;
+    canvasHeight = spec->clientHeight;
     switchPageFullscreen();
-    screenSaverAllowed = false;
-    showPagePointer(cursorCounter >= 0);
     if (spec->title && spec->title[0]) emscripten_set_window_title(spec->title);
-
-    platSendMessage(&theWindow, WM_CREATE, 0, 0);
-    platSendMessage(&theWindow, WM_SIZE, SIZE_RESTORED, makeLParam((uint32_t)spec->clientWidth, (uint32_t)spec->clientHeight));
-    platSendMessage(&theWindow, WM_MOVE, 0, 0);
-    postMessage(WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-    postMessage(WM_SYSCOMMAND, SC_MONITORPOWER, 0);
-    return &theWindow;
+    return true;
 }
 
-void platShowWindow(PlatWindow* window) {
-    if (!isLive(window)) return;
-    platSendMessage(window, WM_ACTIVATE, makeLParam(WA_ACTIVE, 0), 0);
-}
+void backendShowWindow(int32_t) {}
 
-void platDestroyWindow(PlatWindow* window) {
-    if (!isLive(window)) return;
-    platSendMessage(window, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0);
-    platSendMessage(window, WM_DESTROY, 0, 0);
-    theWindow.live = false;
-    ringCount = postedCount = 0;
+void backendDestroyWindow(int32_t) {
+    canvasSlot = goneWindow;
     buttonsHeld = 0;
-    screenSaverAllowed = true;
 }
 
-bool platGetWindowPosition(PlatWindow* window, int32_t* x, int32_t* y) {
-    if (!isLive(window)) return false;
-    *x = *y = 0;  // the canvas's place belongs to the page
-    return true;
+// The canvas's place belongs to the page.
+void backendClientOrigin(int32_t, int32_t* x, int32_t* y) { *x = *y = 0; }
+void backendOuterOrigin(int32_t, int32_t* x, int32_t* y) { *x = *y = 0; }
+
+void backendClientSize(int32_t, int32_t* width, int32_t* height) {
+    *width = canvasWidth;
+    *height = canvasHeight;
 }
 
-bool platGetClientSize(PlatWindow* window, int32_t* width, int32_t* height) {
-    if (!isLive(window)) return false;
-    *width = window->width;
-    *height = window->height;
-    return true;
-}
+uint32_t backendWindowState(int32_t) { return 0; }  // a canvas is never minimised
 
-void platSetWindowIcon(PlatWindow* window, const uint8_t* rgba, int32_t width, int32_t height) {
-    if (isLive(window) && rgba && width > 0 && height > 0 && width <= 256 && height <= 256)
-        setPageIcon(rgba, width, height);
-}
+void backendSetIcon(int32_t, const uint8_t* rgba, int32_t width, int32_t height) { setPageIcon(rgba, width, height); }
 
-void platMoveWindow(PlatWindow*, int32_t, int32_t) {}  // the page places the canvas
+void backendMoveWindow(int32_t, int32_t, int32_t) {}  // the page places the canvas
 
-void platResizeWindow(PlatWindow* window, int32_t clientWidth, int32_t clientHeight) {
-    if (!isLive(window) || clientWidth <= 0 || clientHeight <= 0 || clientWidth > 0xFFFF || clientHeight > 0xFFFF)
-        return;
+// The page raises no event of its own when the canvas is resized: the backend reports it.
+void backendResizeWindow(int32_t slot, int32_t clientWidth, int32_t clientHeight) {
     sizeCanvas(clientWidth, clientHeight);
-    window->width = clientWidth;
-    window->height = clientHeight;
-    addInput(WM_SIZE, SIZE_RESTORED, makeLParam((uint32_t)clientWidth, (uint32_t)clientHeight));
+    canvasWidth = clientWidth;
+    canvasHeight = clientHeight;
+    platformTakeInput({inputResized, slot, 0, false, false, 0, 0});
 }
 
 // --- GL context ---------------------------------------------------------------------------
@@ -452,42 +303,21 @@ static bool startEgl() {
     return true;
 }
 
-PlatContext* platCreateContext(PlatWindow* window) {
-    if (!isLive(window)) return nullptr;
-    if (theContext.egl) {
-        setError("a GL context already exists");
-        return nullptr;
-    }
-    if (canvasContext == EGL_NO_CONTEXT) {
-        setError("cannot create a WebGL context: the browser offers none");
-        return nullptr;
-    }
-    theContext.egl = canvasContext;
-    return &theContext;
+bool backendCreateContext(int32_t) {
+    if (canvasContext != EGL_NO_CONTEXT) return true;
+    platformSetError("cannot create a WebGL context: the browser offers none");
+    return false;
 }
 
 // The canvas's context stays current whatever is asked: releasing it would only make later calls fail.
-bool platMakeCurrent(PlatWindow* window, PlatContext* context) {
-    if (canvasContext == EGL_NO_CONTEXT) return false;
-    if (!context || !context->egl) return true;
-    return isLive(window);
-}
+bool backendMakeCurrent(int32_t) { return canvasContext != EGL_NO_CONTEXT; }
 
 // The handle goes; the page's context lives as long as the page (WebGL has no way to end one).
-void platDeleteContext(PlatContext* context) {
-    if (context) context->egl = nullptr;
-}
+void backendDeleteContext() {}
 
-void platSwapBuffers(PlatWindow* window) {
-    if (!isLive(window)) return;
+void backendSwapBuffers(int32_t) {
     eglSwapBuffers(eglDisplay, eglSurface);
-    swapCount += 1;
     yieldToPage();
 }
 
-uint32_t platSwapCount() { return swapCount; }
-
-void platShutdown() {
-    ringCount = postedCount = 0;
-    leavePageFullscreen();
-}
+void backendShutdown() { leavePageFullscreen(); }

@@ -11,7 +11,11 @@
 TEST(GlyphRasteriser, ResolvesArialSemiboldAndMatchesFreeType) {
     PlatFont* font = platCreateFont("Arial", 120, 600);
     ASSERT_NE(font, nullptr);
-    std::string file = platFontFile(font);
+    std::string description = platFontDescription(font);
+    EXPECT_EQ(description.find("Liberation Sans Bold ("), 0u) << description;
+    size_t open = description.rfind('('), close = description.rfind(')');
+    ASSERT_TRUE(open != std::string::npos && close == description.size() - 1) << description;
+    std::string file = description.substr(open + 1, close - open - 1);  // the face's file, to check against
     EXPECT_NE(file.find("LiberationSans-Bold"), std::string::npos) << file;
 
     FT_Library library;
@@ -50,11 +54,24 @@ TEST(GlyphRasteriser, ResolvesArialSemiboldAndMatchesFreeType) {
     platDeleteFont(font);
 }
 
-TEST(GlyphRasteriser, RefusesImpossibleSizes) {
+TEST(GlyphRasteriser, RefusesImpossibleSizesNamesAndCodes) {
     EXPECT_EQ(platCreateFont("Arial", 0, 400), nullptr);
     EXPECT_EQ(platCreateFont("Arial", -12, 400), nullptr);
+    EXPECT_EQ(platCreateFont("Arial", platMaxGlyphHeight + 1, 400), nullptr);
     EXPECT_EQ(platCreateFont(nullptr, 12, 400), nullptr);
+    EXPECT_EQ(platCreateFont(std::string(platMaxFaceName + 1, 'A').c_str(), 12, 400), nullptr);
+    EXPECT_STREQ(platFontDescription(nullptr), "");
     PlatGlyphMetrics metrics = {1, 2, 3, 4, 5};
     EXPECT_EQ(platGlyphBitmap(nullptr, 'A', &metrics, nullptr, 0), 0u);
     EXPECT_EQ(metrics.blackBoxWidth, 0);
+
+    PlatFont* font = platCreateFont("Arial", platMaxGlyphHeight, 600);  // the largest is allowed
+    ASSERT_NE(font, nullptr);
+    EXPECT_GT(platGlyphBitmap(font, platLastGlyphCode, &metrics, nullptr, 0), 0u);
+    for (uint32_t code : {(uint32_t)platFirstGlyphCode - 1, (uint32_t)platLastGlyphCode + 1, 0xC4u}) {
+        metrics = {1, 2, 3, 4, 5};
+        EXPECT_EQ(platGlyphBitmap(font, code, &metrics, nullptr, 0), 0u) << code;
+        EXPECT_EQ(metrics.advance, 0) << code;
+    }
+    platDeleteFont(font);
 }

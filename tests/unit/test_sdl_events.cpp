@@ -1,5 +1,6 @@
 // The platform's translation of real SDL events (pushed under the offscreen driver) into messages:
-// keys, buttons, merged pointer motion after a stall, releases across a mode switch.
+// keys, buttons, merged pointer motion after a stall, releases across a mode switch, what a destroyed
+// window leaves queued.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -153,6 +154,43 @@ TEST_F(SdlEventTest, ReleasesSentForAWindowThatIsGoneReachTheNewOne) {
     EXPECT_EQ(inputState.leftButton, 0);
     EXPECT_EQ(inputState.keys['E'], 0);
     EXPECT_EQ(inputState.keys[VK_F1], 0);
+}
+
+TEST_F(SdlEventTest, DestroyingAWindowDropsOnlyItsOwnMessagesAndSizesFollowOneRule) {
+    PlatWindowSpec spec = {};
+    spec.clientWidth = 65536;
+    spec.clientHeight = 100;
+    spec.colorBits = 32;
+    EXPECT_EQ(platCreateWindow(&spec), nullptr);
+    EXPECT_STREQ(platLastError(), "window size 65536x100 is outside 1x1..65535x65535");
+    platResizeWindow(mainWindow, 800, 65536);  // ignored too
+    int32_t width = 0, height = 0;
+    ASSERT_TRUE(platGetClientSize(mainWindow, &width, &height));
+    EXPECT_EQ(height, 600);
+
+    uint32_t mainId = liveWindowId();
+    spec.clientWidth = 64;
+    spec.clientHeight = 48;
+    PlatWindow* other = platCreateWindow(&spec);  // posts its two screen-saver requests
+    ASSERT_NE(other, nullptr);
+    uint32_t otherId = liveWindowId();
+    pushKey(mainId, true, SDLK_q);
+    pushMotion(otherId, 5, 5, 0);
+    pushKey(otherId, true, SDLK_w);   // goes with its window
+    pushKey(otherId, false, SDLK_q);  // a release finds the live window
+    platDestroyWindow(other);
+    PlatWindow* again = platCreateWindow(&spec);  // in the freed place: nothing of the old one is its
+    std::vector<PlatMessage> taken = drain();
+    platDestroyWindow(again);
+    ASSERT_EQ(taken.size(), 4u);
+    EXPECT_EQ(taken[0].window, again);  // its own screen-saver requests
+    EXPECT_EQ(taken[1].window, again);
+    EXPECT_EQ(taken[2].message, WM_KEYDOWN);
+    EXPECT_EQ(taken[3].message, WM_KEYUP);
+    EXPECT_EQ(taken[3].wParam, (uint32_t)'Q');
+    EXPECT_EQ(taken[3].window, mainWindow);
+    EXPECT_EQ(inputState.keys['Q'], 0);
+    EXPECT_FALSE(platScreenSaverAllowed());  // the main window is still up
 }
 
 void pushWindowEvent(uint32_t windowId, uint8_t which) {
