@@ -28,6 +28,34 @@ void idlePassDone() {
     }
 }
 
+// A click shorter than a frame (a touchpad's tap, a touchscreen, a stalled process) would go unseen
+// if the release cleared the flag at once, so such a release waits until a frame has run; a frame
+// that clears the flag to take the click still does. Holds are released at once as usual.
+struct ButtonTap {
+    uint8_t* flag;
+    bool downSinceFrame;
+    bool releaseAfterFrame;
+};
+static ButtonTap buttonTaps[2] = {{&inputState.leftButton, false, false}, {&inputState.rightButton, false, false}};
+
+void framePresented() {
+    for (ButtonTap& tap : buttonTaps) {
+        if (tap.releaseAfterFrame) *tap.flag = 0;
+        tap.downSinceFrame = tap.releaseAfterFrame = false;
+    }
+}
+
+static void buttonDown(ButtonTap& tap) {
+    *tap.flag = 1;
+    tap.downSinceFrame = true;
+    tap.releaseAfterFrame = false;
+}
+
+static void buttonUp(ButtonTap& tap) {
+    if (tap.downSinceFrame) tap.releaseAfterFrame = true;
+    else *tap.flag = 0;
+}
+
 static void keyDown(uint32_t key) {
     inputState.keys[key] = 1;
     if (SystemKey* entry = systemKey(key)) *entry = {key, true, false};
@@ -68,16 +96,16 @@ int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32
         inputState.mouseY = highWord(lParam);
         return 0;
     case WM_LBUTTONDOWN:
-        inputState.leftButton = 1;
+        buttonDown(buttonTaps[0]);
         return 0;
     case WM_LBUTTONUP:
-        inputState.leftButton = 0;
+        buttonUp(buttonTaps[0]);
         return 0;
     case WM_RBUTTONDOWN:
-        inputState.rightButton = 1;
+        buttonDown(buttonTaps[1]);
         return 0;
     case WM_RBUTTONUP:
-        inputState.rightButton = 0;
+        buttonUp(buttonTaps[1]);
         return 0;
     default:
         return platDefWindowProc(window, message, wParam, lParam);

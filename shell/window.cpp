@@ -123,4 +123,5 @@ bool applyDefaultGlState() {
 void presentFrame() {
     glFinish();
     platSwapBuffers(mainWindow);
+    framePresented();
 }

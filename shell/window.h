@@ -44,5 +44,5 @@ void storeClientSize(PlatWindow* window, ScreenRect& rect);
 void resizeViewport(uint32_t width, uint32_t height);
 // The starting GL state of every new window. Always true.
 bool applyDefaultGlState();
-// Finishes the frame's drawing and shows it.
+// Finishes the frame's drawing and shows it; the buttons then count as seen (framePresented).
 void presentFrame();

@@ -50,7 +50,8 @@ TEST_F(GameTest, PauseThenTitleUntilEitherClickThenARoundWithTwentyCrittersAndFi
     EXPECT_FALSE(isBlack(readPixel(400, 499)));
     EXPECT_TRUE(isBlack(readPixel(400, 500)));
 
-    scriptMessage(WM_RBUTTONDOWN);  // the right button starts the game as well
+    scriptMessage(WM_RBUTTONDOWN);  // the right button starts the game as well, with a tap shorter than a frame
+    scriptMessage(WM_RBUTTONUP);
     uint32_t frames = sequencer.frameCount, swaps = platSwapCount();
     EXPECT_TRUE(tickAt(startClock + 1032));
     EXPECT_EQ(sequencer.frameCount, frames + 1);  // the frame that saw the click is presented
@@ -98,6 +99,31 @@ TEST_F(GameTest, LeftClickLaunchesFromTheCornerAndTheIconsCatchUpOnTheNextFrame)
     EXPECT_FALSE(iconShown(4));
     EXPECT_TRUE(iconShown(3));
     EXPECT_GT(textPixels(600, 760), 20);  // "Countdown:9"
+}
+
+TEST_F(GameTest, TapsShorterThanAFrameLaunchAtThePressPointAndBlast) {
+    enterPlay();
+    clearField();
+    scriptMessage(WM_MOUSEMOVE, 0, makeLParam(400, 300));
+    scriptMessage(WM_LBUTTONDOWN);
+    scriptMessage(WM_LBUTTONUP);
+    EXPECT_TRUE(tickAfter(20));
+    EXPECT_EQ(chargeLive, 1);
+    EXPECT_EQ(charges, 4u);
+    EXPECT_EQ(aimPoint.x, 400.0f);
+    EXPECT_EQ(aimPoint.y, 300.0f);
+    EXPECT_EQ(inputState.leftButton, 0);  // released once a frame has seen it
+    scriptMessage(WM_MOUSEMOVE, 0, makeLParam(600, 200));
+    EXPECT_TRUE(tickAfter(40));
+    EXPECT_EQ(aimPoint.x, 400.0f);  // not held: the aim stays
+    EXPECT_EQ(blasting, 0);
+    scriptMessage(WM_RBUTTONDOWN);
+    scriptMessage(WM_RBUTTONUP);
+    EXPECT_TRUE(tickAfter(60));
+    EXPECT_EQ(blasting, 1);
+    EXPECT_EQ(blastStart, 60u);
+    EXPECT_EQ(inputState.rightButton, 0);
+    EXPECT_EQ(charges, 4u);  // and no second launch
 }
 
 TEST_F(GameTest, ChargeHomesAboutTwoPixelsAtMostEveryTwentyMillisecondsAndHoldsStillWhenClose) {
@@ -339,7 +365,8 @@ TEST_F(GameTest, GameOverShowsTheBannerWithoutCursorAndAClickStartsAFreshRoundOn
     for (uint32_t i = 0; i < critterCount; ++i) moved += before[i].x != critterPos[i].x || before[i].y != critterPos[i].y;
     EXPECT_GT(moved, 5);  // the critters go on wandering behind the banner
 
-    scriptMessage(WM_LBUTTONDOWN);
+    scriptMessage(WM_LBUTTONDOWN);  // a tap
+    scriptMessage(WM_LBUTTONUP);
     uint32_t frames = sequencer.frameCount;
     EXPECT_TRUE(tickAfter(2016));  // the frame that sees the click
     EXPECT_EQ(gameScenes[2].done, 1);

@@ -78,12 +78,38 @@ TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
     EXPECT_EQ(inputState.mouseY, 599u);
     send(WM_RBUTTONDOWN);
     EXPECT_EQ(inputState.rightButton, 1);
+    framePresented();  // both held across a frame: released at once
     send(WM_LBUTTONUP);
     send(WM_RBUTTONUP);
     EXPECT_EQ(inputState.leftButton, 0);
     EXPECT_EQ(inputState.rightButton, 0);
     send(WM_MBUTTONDOWN);  // the middle button is not recorded
     EXPECT_EQ(inputState.leftButton + inputState.rightButton, 0);
+    // A click released before a frame has run reads pressed until one has; an idle pass is no frame.
+    struct Button { uint32_t down, up; uint8_t* flag; };
+    for (Button b : {Button{WM_LBUTTONDOWN, WM_LBUTTONUP, &inputState.leftButton},
+                     Button{WM_RBUTTONDOWN, WM_RBUTTONUP, &inputState.rightButton}}) {
+        uint8_t* other = b.flag == &inputState.leftButton ? &inputState.rightButton : &inputState.leftButton;
+        send(b.down);
+        send(b.up);
+        idlePassDone();
+        EXPECT_EQ(*b.flag, 1) << b.down;
+        EXPECT_EQ(*other, 0) << b.down;
+        framePresented();
+        EXPECT_EQ(*b.flag, 0) << b.down;
+        send(b.down);  // a frame that takes the click clears it, and the release keeps it clear
+        send(b.up);
+        *b.flag = 0;
+        framePresented();
+        EXPECT_EQ(*b.flag, 0) << b.down;
+        send(b.down);  // pressed again after a deferred release: held again
+        send(b.up);
+        send(b.down);
+        framePresented();
+        EXPECT_EQ(*b.flag, 1) << b.down;
+        send(b.up);
+        EXPECT_EQ(*b.flag, 0) << b.down;
+    }
 }
 
 TEST_F(WindowProcTest, ActivationFollowsOnlyTheMinimisedFlag) {
