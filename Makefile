@@ -101,6 +101,7 @@ bench: build web
 	SDL_VIDEODRIVER=offscreen $(BENCH_BUILD)/bench_game
 	bash -c '. tests/e2e/xvfb_lib.sh && start_xvfb && $(BENCH_BUILD)/frame_rate 5; stop_xvfb'
 	bash bench/game_memory.sh $(BUILD)/zelmo
+	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash bench/idle_cpu.sh $(BUILD)/zelmo 6
 	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD) 5
 
 # The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`

@@ -12,7 +12,7 @@
 bool (*frameCallback)() = nullptr;
 uint32_t quitExitCode = 0;
 
-enum { fontHeight = 120, fontWeight = 600 };
+enum { fontHeight = 120, fontWeight = 600, restMs = 50 };
 
 static uint8_t iconPixels[appIconSide * appIconSide * 4];
 
@@ -54,6 +54,9 @@ bool mainLoopPass() {
     }
     if (!frameCallback()) appFlags.quitRequested = 1;
     idlePassDone();
+    // No frame can run while the window is minimised: rest until a message comes, but not so long
+    // that the system keys wait.
+    if (!appFlags.active && !appFlags.quitRequested) platWaitMessage(restMs);
     return true;
 }
 

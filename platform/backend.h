@@ -27,7 +27,7 @@ enum : int32_t {
 };
 
 enum InputKind {
-    inputKey,          // code: virtual-key code; down; alt: Alt held
+    inputKey,          // code: virtual-key code; down; alt: Alt held; repeat: the key was already down
     inputButton,       // code: 0 left, 1 right, 2 middle; down; x, y: client pixels, any value
     inputPointer,      // x, y: client pixels, any value
     inputMoved,        // x, y: the client area's new top-left, screen pixels
@@ -46,6 +46,7 @@ struct InputEvent {
     uint32_t code;
     bool down, alt;
     int32_t x, y;
+    bool repeat;
 };
 
 // Queues the event's messages. False when the queue has no room for them (nothing is queued).
@@ -58,6 +59,9 @@ void platformSetError(const char* format, ...) __attribute__((format(printf, 1, 
 // Hands over the events the system has raised since the last call, without waiting. Called only
 // when the input queue is empty.
 void backendPumpEvents();
+// Sleeps until the system raises an event or about timeoutMs milliseconds have passed (it may
+// return early); the events themselves are left for backendPumpEvents.
+void backendWaitEvents(uint32_t timeoutMs);
 
 // Makes the system's window for the slot (hidden, in the spec's pixel format). False with the
 // error set when it cannot.

@@ -202,6 +202,23 @@ bool platReadSystemMessage(PlatMessage* out) {
     }
 }
 
+static bool messagePending() {
+    if (posted.count > 0 || quitPosted) return true;
+    if (input.count == 0) backendPumpEvents();
+    return input.count > 0;
+}
+
+bool platWaitMessage(uint32_t timeoutMs) {
+    if (platMessageSource != platReadSystemMessage) return false;
+    uint32_t start = platReadSystemClock();
+    for (;;) {
+        if (messagePending()) return true;
+        uint32_t waited = platReadSystemClock() - start;
+        if (waited >= timeoutMs) return false;
+        backendWaitEvents(timeoutMs - waited);
+    }
+}
+
 // --- Events from the backend ------------------------------------------------------------------
 
 static uint32_t buttonMessage(uint32_t button, bool down) {
@@ -217,7 +234,7 @@ static Queued keyMessage(const InputEvent& event) {
     // As on Windows: with Alt held, and for F10, keys are system keys, not WM_KEYDOWN.
     bool system = event.alt || event.code == VK_MENU || event.code == VK_F10;
     uint32_t message = system ? (event.down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (event.down ? WM_KEYDOWN : WM_KEYUP);
-    return {event.window, message, event.code, event.down ? 1u : 0xC0000001u};
+    return {event.window, message, event.code, event.down ? (event.repeat ? 1u | keyWasDown : 1u) : 0xC0000001u};
 }
 
 bool platformTakeInput(const InputEvent& event) {

@@ -23,7 +23,7 @@ enum : uint32_t {
     WM_ACTIVATE = 0x0006,      // wParam: WA_* (low word), minimised flag (high word)
     WM_CLOSE = 0x0010,
     WM_QUIT = 0x0012,          // wParam: exit code
-    WM_KEYDOWN = 0x0100,       // wParam: virtual-key code
+    WM_KEYDOWN = 0x0100,       // wParam: virtual-key code; lParam: keyWasDown set for a repeat
     WM_KEYUP = 0x0101,
     WM_SYSKEYDOWN = 0x0104,    // a key pressed while Alt is held, and F10
     WM_SYSKEYUP = 0x0105,
@@ -47,6 +47,9 @@ enum : uint32_t {
     VK_ESCAPE = 27, VK_SPACE = 32, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
     VK_F1 = 112, VK_F10 = 121, VK_F12 = 123,
 };
+
+// lParam bit of a key-down message: the key was already down (the system's key repeat).
+enum : uint32_t { keyWasDown = 1u << 30 };
 
 static inline uint32_t makeLParam(uint32_t low, uint32_t high) { return (low & 0xFFFFu) | (high << 16); }
 static inline uint32_t lowWord(uint32_t value) { return value & 0xFFFFu; }
@@ -98,6 +101,12 @@ int32_t platDefWindowProc(PlatWindow* window, uint32_t message, uint32_t wParam,
 typedef bool (*MessageSource)(PlatMessage* out);
 extern MessageSource platMessageSource;
 bool platReadSystemMessage(PlatMessage* out);  // the default source
+
+// Waits without using the processor until a message is pending or timeoutMs milliseconds (of the
+// system's clock, not the clock seam) have passed, whichever comes first. Returns true when a
+// message is pending. With a message source other than the default installed it does not wait
+// (a scripted source has nothing to wait for) and returns false.
+bool platWaitMessage(uint32_t timeoutMs);
 
 // --- Windows ----------------------------------------------------------------------------
 

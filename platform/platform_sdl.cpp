@@ -83,23 +83,23 @@ static bool handOver(const SDL_Event& event) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         input = {inputKey, 0, virtualKey(event.key.keysym.sym), event.type == SDL_KEYDOWN,
-                 (event.key.keysym.mod & KMOD_ALT) != 0, 0, 0};
+                 (event.key.keysym.mod & KMOD_ALT) != 0, 0, 0, event.key.repeat != 0};
         if (input.code == 0) return true;
         // SDL names no window for keys in the first moments after a new window takes the focus
         // (it confirms focus changes only after a while).
         input.window = event.key.windowID ? slotFromId(event.key.windowID) : noWindowNamed;
         break;
     case SDL_MOUSEMOTION:
-        input = {inputPointer, slotFromId(event.motion.windowID), 0, false, false, event.motion.x, event.motion.y};
+        input = {inputPointer, slotFromId(event.motion.windowID), 0, false, false, event.motion.x, event.motion.y, false};
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (!buttonCode(event.button.button, &input.code)) return true;
         input = {inputButton, slotFromId(event.button.windowID), input.code, event.type == SDL_MOUSEBUTTONDOWN, false,
-                 event.button.x, event.button.y};
+                 event.button.x, event.button.y, false};
         break;
     case SDL_QUIT:  // a termination signal: treat it as the user closing the window
-        input = {inputClose, noWindowNamed, 0, false, false, 0, 0};
+        input = {inputClose, noWindowNamed, 0, false, false, 0, 0, false};
         break;
     default:
         return true;
@@ -118,6 +118,13 @@ void backendPumpEvents() {
     SDL_Event event;  // what the filter left in SDL's queue when the front end's was full
     while (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && handOver(event))
         SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+void backendWaitEvents(uint32_t timeoutMs) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    // The filter takes every event SDL raises, so SDL's own wait would never see one and always run
+    // to its end: short slices keep the answer to an event prompt.
+    SDL_WaitEventTimeout(nullptr, (int)(timeoutMs < 10 ? timeoutMs : 10));
 }
 
 // --- Video system, display mode, pointer -------------------------------------------------

@@ -102,6 +102,12 @@ void backendPumpEvents() {
     if (emscripten_get_now() - lastYield > 100) yieldToPage();
 }
 
+// The page's events run while the program sleeps; a hidden page gets no animation frames to wait for.
+void backendWaitEvents(uint32_t timeoutMs) {
+    emscripten_sleep(timeoutMs);
+    lastYield = emscripten_get_now();
+}
+
 // --- The page's events ----------------------------------------------------------------------
 
 // The page's key codes are the virtual-key codes for the keys the program knows.
@@ -122,7 +128,7 @@ static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*)
     if (key == 0) return EM_FALSE;  // the page keeps the keys the program does not use
     bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     if (down) playerPressedKey = true;
-    platformTakeInput({inputKey, canvasSlot, key, down, event->altKey != 0, 0, 0});
+    platformTakeInput({inputKey, canvasSlot, key, down, event->altKey != 0, 0, 0, event->repeat != 0});
     return EM_TRUE;  // F1 is not the browser's help, Space does not scroll the page
 }
 
@@ -130,7 +136,7 @@ static EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent* event, void*) 
     int32_t point[2] = {0, 0};
     bool inside = canvasPoint((double)event->clientX, (double)event->clientY, point) != 0;
     if (eventType == EMSCRIPTEN_EVENT_MOUSEMOVE) {
-        if (inside || buttonsHeld) platformTakeInput({inputPointer, canvasSlot, 0, false, false, point[0], point[1]});
+        if (inside || buttonsHeld) platformTakeInput({inputPointer, canvasSlot, 0, false, false, point[0], point[1], false});
         return EM_FALSE;
     }
     static const uint32_t codes[3] = {0, 2, 1};  // the page numbers the middle button 1, the right one 2
@@ -144,13 +150,13 @@ static EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent* event, void*) 
         buttonsHeld &= ~bit;
     }
     platformTakeInput({inputButton, canvasSlot, codes[event->button], eventType == EMSCRIPTEN_EVENT_MOUSEDOWN, false,
-                       point[0], point[1]});
+                       point[0], point[1], false});
     return inside ? EM_TRUE : EM_FALSE;
 }
 
 static EM_BOOL onFocus(int eventType, const EmscriptenFocusEvent*, void*) {
     platformTakeInput({eventType == EMSCRIPTEN_EVENT_FOCUS ? inputFocusGained : inputFocusLost, canvasSlot, 0, false,
-                       false, 0, 0});
+                       false, 0, 0, false});
     return EM_FALSE;
 }
 
@@ -268,7 +274,7 @@ void backendResizeWindow(int32_t slot, int32_t clientWidth, int32_t clientHeight
     sizeCanvas(clientWidth, clientHeight);
     canvasWidth = clientWidth;
     canvasHeight = clientHeight;
-    platformTakeInput({inputResized, slot, 0, false, false, 0, 0});
+    platformTakeInput({inputResized, slot, 0, false, false, 0, 0, false});
 }
 
 // --- GL context ---------------------------------------------------------------------------

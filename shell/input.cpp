@@ -83,6 +83,9 @@ int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32
         platPostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
+        // F1 switches the display mode once per press: the key's repeat would switch it again and
+        // again, and a monitor resyncs on every switch.
+        if ((wParam & 0xFF) == VK_F1 && (lParam & keyWasDown)) return 0;
         keyDown(wParam & 0xFF);
         return 0;
     case WM_KEYUP:

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Input that must never be lost, on the real binary under Xvfb with a window manager (openbox):
 # quick Escape taps (down and up with no pause) each end a fresh run with code 0, quick F1 taps
-# each switch the mode once, instant clicks (a touchpad's tap) on the title each start a round, and
+# each switch the mode once, F1 held through its repeat switches once, instant clicks (a touchpad's tap) on the title each start a round, and
 # a burst of a hundred thousand pointer moves with a click inside, sent while the process is
 # stopped, loses no button message.
 #
@@ -58,6 +58,17 @@ check "$TAPS quick F1 taps give $TAPS switches" "$switched" "$TAPS"
 xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && mode=fullscreen || mode=windowed
 check "after $TAPS switches the window is in the mode the count gives" "$mode" \
     "$( [ $((TAPS % 2)) = 0 ] && echo fullscreen || echo windowed)"
+# F1 held for two seconds, long enough for the key's repeat: one switch, not one per repeat.
+xset r rate 250 30
+seen=" $WIN "
+remember_windows() { local w; for w in $(xdotool search --class ZELMO 2>/dev/null); do case "$seen" in *" $w "*) ;; *) seen="$seen$w ";; esac; done; }
+xdotool keydown F1
+held_until=$((SECONDS + 2))
+while [ $SECONDS -lt $held_until ]; do remember_windows; sleep 0.02; done
+xdotool keyup F1
+WIN=$(focused_window "$WIN") || echo "F1 held made no new window"
+remember_windows
+check "F1 held through its repeat switches once" "$(($(echo $seen | wc -w) - 1))" 1
 press_key Escape
 wait_exit $PID 20
 check "Escape after the switches: code 0" "$EXIT_CODE" 0

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gl_fixture.h"
+#include "scripted.h"
 #include "app/app.h"
 #include "shell/input.h"
 #include "shell/window.h"
@@ -21,8 +22,9 @@ uint32_t liveWindowId() {
     return newest;
 }
 
-void pushKey(uint32_t windowId, bool down, SDL_Keycode key, uint16_t mod = KMOD_NONE) {
+void pushKey(uint32_t windowId, bool down, SDL_Keycode key, uint16_t mod = KMOD_NONE, bool repeat = false) {
     SDL_Event event = {};
+    event.key.repeat = repeat ? 1 : 0;
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.windowID = windowId;
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
@@ -79,6 +81,7 @@ TEST_F(SdlEventTest, KeysAndButtonsBecomeTheirMessages) {
     pushKey(id, true, SDLK_ESCAPE);
     pushKey(id, false, SDLK_ESCAPE);
     pushKey(id, true, SDLK_F1);
+    pushKey(id, true, SDLK_F1, KMOD_NONE, true);  // the key's repeat: marked, and F1 does not act on it
     pushKey(id, true, SDLK_q, KMOD_LALT);  // with Alt: a system key
     pushKey(id, true, SDLK_F10);
     pushKey(id, true, SDLK_RETURN);
@@ -89,6 +92,7 @@ TEST_F(SdlEventTest, KeysAndButtonsBecomeTheirMessages) {
         uint32_t message, wParam, lParam;
     } expected[] = {
         {WM_KEYDOWN, VK_ESCAPE, 1},      {WM_KEYUP, VK_ESCAPE, 0xC0000001u}, {WM_KEYDOWN, VK_F1, 1},
+        {WM_KEYDOWN, VK_F1, 1 | keyWasDown},
         {WM_SYSKEYDOWN, 'Q', 1},         {WM_SYSKEYDOWN, VK_F10, 1},         {WM_KEYDOWN, VK_RETURN, 1},
         {WM_RBUTTONDOWN, 0, makeLParam(30, 40)}, {WM_RBUTTONUP, 0, makeLParam(30, 40)},
         {WM_MBUTTONDOWN, 0, makeLParam(1, 2)},
@@ -232,6 +236,22 @@ TEST_F(SdlEventTest, WindowEventsAndTheQuitSignalBecomeTheirMessages) {
     EXPECT_EQ(taken[7].message, WM_QUIT);
     EXPECT_EQ(taken[7].wParam, 0u);
     EXPECT_EQ(appFlags.active, 1);
+}
+
+TEST_F(SdlEventTest, WaitingEndsWithTheFirstMessageOrTheTimeout) {
+    uint32_t start = platReadSystemClock();
+    EXPECT_FALSE(platWaitMessage(30));  // nothing comes: the whole bound
+    EXPECT_GE(platReadSystemClock() - start, 30u);
+    pushKey(liveWindowId(), true, SDLK_a);
+    EXPECT_TRUE(platWaitMessage(60000));  // already pending: no wait
+    platPostQuitMessage(3);
+    EXPECT_TRUE(platWaitMessage(60000));
+    std::vector<PlatMessage> taken = drain();
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].message, WM_QUIT);  // the quit comes before input
+    EXPECT_EQ(taken[1].message, WM_KEYDOWN);
+    useScriptedMessages();  // a script has nothing to wait for
+    EXPECT_FALSE(platWaitMessage(60000));
 }
 
 TEST_F(SdlEventTest, ThePointerShowsWhileItsCounterIsNotBelowZero) {

@@ -68,6 +68,17 @@ TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
     send(WM_KEYDOWN, 'Q');  // other keys follow their messages alone
     send(WM_KEYUP, 'Q');
     EXPECT_EQ(inputState.keys['Q'], 0);
+    // The key's repeat: F1 acts once per press, every other key (Escape too) is down again.
+    for (uint32_t key : {(uint32_t)VK_F1, (uint32_t)VK_ESCAPE, (uint32_t)'Q'}) {
+        send(WM_KEYDOWN, key);
+        idlePassDone();
+        inputState.keys[key] = 0;  // as checkSystemKeys takes F1
+        send(WM_KEYDOWN, key, 1 | keyWasDown);
+        EXPECT_EQ(inputState.keys[key], key == VK_F1 ? 0 : 1) << key;
+        send(WM_KEYUP, key);
+        idlePassDone();
+        EXPECT_EQ(inputState.keys[key], 0) << key;
+    }
 
     send(WM_LBUTTONDOWN, 0, makeLParam(50, 60));  // a click is located at the last move
     EXPECT_EQ(inputState.leftButton, 1);
