@@ -2,6 +2,7 @@
 #include "platform/backend.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <malloc.h>
 #include <stdlib.h>
 #include <string.h>
@@ -17,6 +18,29 @@ static NativeWindow natives[maxWindows];
 static SDL_GLContext context;
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
+
+// Keys held while a window of ours went away, by their X key code. SDL lets go of every key when
+// the window with the keyboard focus is destroyed (a mode switch), so the key's repeat in the next
+// window arrives as a fresh press; it is the same press until the X server reports the key up,
+// which it may report to no window of ours, so it is asked.
+static bool destroyingWindow;
+static Display* xDisplay;  // the X connection under SDL's x11 driver, else null
+static uint8_t heldThroughSwitch[SDL_NUM_SCANCODES];
+
+static uint8_t xKeyCode(SDL_Keycode key) {
+    KeySym symbol = XStringToKeysym(SDL_GetKeyName(key));
+    return xDisplay && symbol != NoSymbol ? (uint8_t)XKeysymToKeycode(xDisplay, symbol) : 0;
+}
+
+static void forgetKeysLetGo() {
+    bool any = false;
+    for (uint8_t code : heldThroughSwitch) any = any || code;
+    if (!any || !xDisplay) return;
+    char down[32];
+    XQueryKeymap(xDisplay, down);
+    for (uint8_t& code : heldThroughSwitch)
+        if (code && !(down[code / 8] & (1 << (code % 8)))) code = 0;
+}
 
 // --- Translating SDL events ---------------------------------------------------------------
 
@@ -81,14 +105,19 @@ static bool handOver(const SDL_Event& event) {
         input.y = event.window.data2;
         break;
     case SDL_KEYDOWN:
-    case SDL_KEYUP:
+    case SDL_KEYUP: {
+        uint8_t& held = heldThroughSwitch[event.key.keysym.scancode % SDL_NUM_SCANCODES];
+        bool repeat = event.key.repeat != 0 || (event.type == SDL_KEYDOWN && held);
+        if (event.type == SDL_KEYUP) held = destroyingWindow ? xKeyCode(event.key.keysym.sym) : 0;
         input = {inputKey, 0, virtualKey(event.key.keysym.sym), event.type == SDL_KEYDOWN,
-                 (event.key.keysym.mod & KMOD_ALT) != 0, 0, 0, event.key.repeat != 0};
+                 (event.key.keysym.mod & KMOD_ALT) != 0, 0, 0, repeat};
         if (input.code == 0) return true;
         // SDL names no window for keys in the first moments after a new window takes the focus
         // (it confirms focus changes only after a while).
         input.window = event.key.windowID ? slotFromId(event.key.windowID) : noWindowNamed;
         break;
+    }
+
     case SDL_MOUSEMOTION:
         input = {inputPointer, slotFromId(event.motion.windowID), 0, false, false, event.motion.x, event.motion.y, false};
         break;
@@ -115,6 +144,7 @@ static int takeRawEvent(void*, SDL_Event* event) { return handOver(*event) ? 0 :
 void backendPumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_PumpEvents();
+    forgetKeysLetGo();  // after the pump: a repeat raised before the key went up is still a repeat
     SDL_Event event;  // what the filter left in SDL's queue when the front end's was full
     while (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && handOver(event))
         SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -232,6 +262,9 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
         SDL_SetWindowDisplayMode(sdl, &mode);
     }
     natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen};
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_X11) xDisplay = info.info.x11.display;
     return true;
 }
 
@@ -243,7 +276,9 @@ void backendShowWindow(int32_t slot) {
 void backendDestroyWindow(int32_t slot) {
     SDL_Window* sdl = natives[slot].sdl;
     natives[slot] = {};  // what SDL raises while the window goes is for a window no longer ours
+    destroyingWindow = true;
     SDL_DestroyWindow(sdl);
+    destroyingWindow = false;
 }
 
 void backendClientOrigin(int32_t slot, int32_t* x, int32_t* y) {
@@ -313,6 +348,8 @@ void backendSwapBuffers(int32_t slot) { SDL_GL_SwapWindow(natives[slot].sdl); }
 
 void backendShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    xDisplay = nullptr;  // closed with the video system
+    memset(heldThroughSwitch, 0, sizeof heldThroughSwitch);
     SDL_GL_UnloadLibrary();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
