@@ -9,8 +9,11 @@ the one REFERENCE_FRAMES draws natively for the same script. Critters turn at ra
 frame, so the boxes they may stand in are left out of the comparison; that they stand there is
 checked on its own.
 """
+import base64
 import functools
 import http.server
+import io
+import math
 import os
 import subprocess
 import sys
@@ -98,8 +101,12 @@ class Page:
 
     def move(self, x, y):
         self.point = (x, y)
-        ActionChains(self.driver, duration=0).move_to_element_with_offset(
-            self.canvas, x - WIDTH // 2, y - HEIGHT // 2).perform()
+        # The page shows the canvas scaled, at least 1:1: the first whole page pixel in canvas pixel (x, y).
+        box = self.driver.execute_script("return Module.canvas.getBoundingClientRect()")
+        scale = box["width"] / WIDTH
+        actions = ActionBuilder(self.driver, duration=0)
+        actions.pointer_action.move_to_location(math.ceil(box["left"] + x * scale), math.ceil(box["top"] + y * scale))
+        actions.perform()
         self.settle()
 
     def press(self, button):
@@ -119,12 +126,10 @@ class Page:
     def fullscreen(self):
         return self.driver.execute_script("return document.fullscreenElement === Module.canvas")
 
+    # The canvas's own pixels, whatever size the page shows it at.
     def picture(self):
-        path = tempfile.mktemp(suffix=".png")
-        if not self.canvas.screenshot(path):
-            fail("no screenshot of the canvas")
-        image = Image.open(path).convert("RGB")
-        os.unlink(path)
+        data = self.driver.execute_script("return Module.canvas.toDataURL('image/png')")
+        image = Image.open(io.BytesIO(base64.b64decode(data.split(",", 1)[1]))).convert("RGB")
         if image.size != (WIDTH, HEIGHT):
             fail("the canvas shows %s, not %dx%d" % (image.size, WIDTH, HEIGHT))
         return image
