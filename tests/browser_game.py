@@ -59,9 +59,7 @@ class Page:
     """The game's page in headless Chromium, served from root; on the test's own clock unless test_clock is None."""
 
     def __init__(self, root, test_clock=START_CLOCK, extra_arguments=(), page="zelmo.html"):
-        handler = functools.partial(QuietHandler, directory=root)
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.server = serve(root)
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
         for argument in ("--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
@@ -137,6 +135,13 @@ class Page:
     def close(self):
         self.driver.quit()
         self.server.shutdown()
+
+
+def serve(root):
+    """An http server for the files under root on a free local port, running on a thread of its own."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -222,44 +227,48 @@ def check_fullscreen_and_escape(page):
     print("Escape: the run ended with code 0, the page said so and started another")
 
 
-def main():
-    if len(sys.argv) != 4:
-        print(__doc__)
-        return 2
-    web, reference_tool, script = sys.argv[1:]
+def play_script(page, reference_tool, script):
+    """Plays SCRIPT in the page and compares its frames with those REFERENCE_TOOL draws natively."""
     references = tempfile.mkdtemp(prefix="zelmo-reference-")
     environment = dict(os.environ, SDL_VIDEODRIVER="offscreen")
     subprocess.run([reference_tool, script, references], check=True, env=environment)
     critters = [tuple(int(v) for v in line.split()) for line in open(os.path.join(references, "critters.txt"))]
     background = Image.open(os.path.join(references, "background.ppm")).convert("RGB")
+    steps_since_field = 0
+    for line in open(script):
+        words = line.split()
+        if not words or words[0].startswith("#"):
+            continue
+        if words[0] == "clock":
+            page.clock(int(words[1]))
+            steps_since_field += 1
+        elif words[0] == "move":
+            page.move(int(words[1]), int(words[2]))
+        elif words[0] == "press":
+            page.press(MouseButton.LEFT if words[1] == "left" else MouseButton.RIGHT)
+        elif words[0] == "frame":
+            name = words[1]
+            seen = page.picture()
+            expected = Image.open(os.path.join(references, name + ".ppm")).convert("RGB")
+            on_field = name != "title"
+            # A critter steps at most a pixel each time the clock moves on.
+            masked = critter_boxes(critters, 1 + steps_since_field) if on_field else []
+            compare(name, seen, expected, masked)
+            if name == "field":
+                check_field(seen, expected, background, critters)
+                steps_since_field = 0
+        else:
+            fail("cannot read the script line: " + line)
 
+
+def main():
+    if len(sys.argv) != 4:
+        print(__doc__)
+        return 2
+    web, reference_tool, script = sys.argv[1:]
     page = Page(web)
     try:
-        steps_since_field = 0
-        for line in open(script):
-            words = line.split()
-            if not words or words[0].startswith("#"):
-                continue
-            if words[0] == "clock":
-                page.clock(int(words[1]))
-                steps_since_field += 1
-            elif words[0] == "move":
-                page.move(int(words[1]), int(words[2]))
-            elif words[0] == "press":
-                page.press(MouseButton.LEFT if words[1] == "left" else MouseButton.RIGHT)
-            elif words[0] == "frame":
-                name = words[1]
-                seen = page.picture()
-                expected = Image.open(os.path.join(references, name + ".ppm")).convert("RGB")
-                on_field = name != "title"
-                # A critter steps at most a pixel each time the clock moves on.
-                masked = critter_boxes(critters, 1 + steps_since_field) if on_field else []
-                compare(name, seen, expected, masked)
-                if name == "field":
-                    check_field(seen, expected, background, critters)
-                    steps_since_field = 0
-            else:
-                fail("cannot read the script line: " + line)
+        play_script(page, reference_tool, script)
         check_fullscreen_and_escape(page)
     finally:
         page.close()
