@@ -102,6 +102,7 @@ bench: build web
 	bash -c '. tests/xvfb_lib.sh && start_xvfb && $(BENCH_BUILD)/frame_rate 5; stop_xvfb'
 	bash bench/game_memory.sh $(BUILD)/zelmo
 	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD) 5
+	/usr/bin/python3 bench/browser_budgets.py $(WEB_BUILD) 5
 
 # The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
 # replays the seed corpus through it.
