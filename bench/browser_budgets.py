@@ -26,7 +26,15 @@ PAUSE_MS = 1000  # the game's start-up pause before its title
 # Installed before the page's own scripts: long tasks, and the time of each frame the game shows
 # (seen at the page's animation frames), and of the first with the title on it.
 WATCH = """
-window.budget = {longTasks: [], frameTimes: [], titleAt: null, visibility: []};
+window.budget = {longTasks: [], frameTimes: [], titleAt: null, visibility: [], stall: 0};
+// The longest the main thread left a 10 ms timer waiting before the title: a block the long-task
+// entries may not show (Chromium reports no task for the first WebGL context's making).
+var lastTick = performance.now();
+var ticking = setInterval(function() {
+  budget.stall = Math.max(budget.stall, performance.now() - lastTick - 10);
+  lastTick = performance.now();
+  if (budget.titleAt !== null) clearInterval(ticking);
+}, 10);
 document.addEventListener('visibilitychange', function() {
   budget.visibility.push([document.visibilityState, Module._zelmoFramesShown(), performance.now()]);
 });
@@ -89,6 +97,17 @@ def cpu_share(driver, seconds):
     return 100 * (browser_cpu_seconds(driver) - start) / (time.monotonic() - at)
 
 
+def start_up(driver, url):
+    """Navigates to url: navigation to the title (ms), the longest task and main-thread stall until then."""
+    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WATCH})  # in this tab
+    driver.get(url)
+    budget = lambda: driver.execute_script("return window.budget")  # noqa: E731
+    browser_game.wait_until("the title", lambda: budget()["titleAt"])
+    title_at = budget()["titleAt"]  # from the navigation's start
+    longest = max([duration for start, duration in budget()["longTasks"] if start < title_at] or [0])
+    return title_at, longest, budget()["stall"]
+
+
 def main():
     web = sys.argv[1]
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
@@ -97,12 +116,9 @@ def main():
     server = browser_game.serve(web)
     driver = browser()
     try:
-        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WATCH})
-        driver.get("http://127.0.0.1:%d/zelmo.html" % server.server_address[1])
+        url = "http://127.0.0.1:%d/zelmo.html" % server.server_address[1]
+        title_at, longest, stall = start_up(driver, url)
         budget = lambda: driver.execute_script("return window.budget")  # noqa: E731
-        browser_game.wait_until("the title", lambda: budget()["titleAt"])
-        title_at = budget()["titleAt"]  # from the navigation's start
-        longest = max([duration for start, duration in budget()["longTasks"] if start < title_at] or [0])
 
         box = driver.execute_script("return Module.canvas.getBoundingClientRect()")
         for step in ("pointer_down", "pause", "pointer_up"):  # a held click, past the title into a round
@@ -131,6 +147,7 @@ def main():
         driver.close()
         driver.switch_to.window(driver.window_handles[0])
         idle = cpu_share(driver, seconds)
+        again = start_up(driver, url)  # a second visit: the files kept, their compiled code too
         sent = 0
         for path in set(os.path.join(web, p.split("?")[0].lstrip("/")) for p in served):
             if os.path.isfile(path):  # not a 404's few bytes
@@ -144,7 +161,9 @@ def main():
     print("browser budgets, headless Chromium (SwiftShader WebGL), load average %s:" % load)
     rows = [("bytes the server sends, gzip", "%.0f KB (%d files)" % (sent / 1024, len(set(served))), "150 KB", "not measured"),
             ("navigation to the title, less the pause", "%.0f ms" % (title_at - PAUSE_MS), "1500 ms", "9 to 10 s"),
-            ("longest main-thread task to the title", "%.0f ms" % longest, "100 ms", "235 to 390 ms"),
+            ("  the same on a second visit", "%.0f ms" % (again[0] - PAUSE_MS), "1500 ms", ""),
+            ("longest main-thread task to the title", "%.0f ms (%.0f ms again)" % (longest, again[1]), "100 ms", "235 to 390 ms"),
+            ("  the longest stall of a 10 ms timer", "%.0f ms (%.0f ms again)" % (stall, again[2]), "100 ms", "not measured"),
             ("frames a second in play", "%.1f" % rate, "60", "18 to 25 (45 quieter)"),
             ("95th-percentile frame gap in play", "%.1f ms" % p95, "20 ms", "not measured"),
             ("browser CPU, game hidden behind a tab", "%.1f %% of a core (%.1f frames/s)" % (hidden, hidden_rate),
