@@ -3,7 +3,7 @@
 
 Usage: browser_page.py WEB_BUILD_DIR
 
-One visit, every request answered: the status line gives the hint, the canvas is the largest 4:3 box
+One visit, every request answered: the status line gives the hint (a loading bar before it), the canvas is the largest 4:3 box
 above it in a wide window and on a phone (which lays the page out at its own width). With the
 server then stopped, the kept page starts the game, Escape ends it, Tab reaches "Play again" and
 Enter starts another. Then what the page says, with no "Play again", from file://, without
@@ -75,7 +75,16 @@ def main():
 
         page.server.shutdown()
         page.server.server_close()
+        page.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": (
+            "addEventListener('DOMContentLoaded', function() { window.whileLoading = [zelmoState.phase,"
+            " getComputedStyle(document.getElementById('loading')).display, document.getElementById('status-text').textContent]; });"
+            "if (location.search === '?nowebgl') { var real = HTMLCanvasElement.prototype.getContext;"
+            " HTMLCanvasElement.prototype.getContext = function(kind) {"
+            "  return /webgl/.test(kind) ? null : real.apply(this, arguments); }; }")})
         run(page, game, "running")
+        loading = page.driver.execute_script("return window.whileLoading")
+        if loading != ["loading", "inline-block", "Loading zelmo…"]:
+            fail("while loading the page shows %s" % loading)
         for attempt in ("the kept page", "Play again, by keyboard"):
             wait_until("the game to draw", lambda: page.frames() > 2)
             page.key(Keys.ESCAPE)
@@ -95,10 +104,6 @@ def main():
 
         page.server = browser_game.serve(root)  # another origin: nothing kept there
         base = "http://127.0.0.1:%d/" % page.server.server_address[1]
-        page.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": (
-            "if (location.search === '?nowebgl') { var real = HTMLCanvasElement.prototype.getContext;"
-            " HTMLCanvasElement.prototype.getContext = function(kind) {"
-            "  return /webgl/.test(kind) ? null : real.apply(this, arguments); }; }")})
         for url, words in (("file://%s/zelmo.html" % web, "python3 -m http.server"),
                            (base + "broken/zelmo.html", "zelmo.wasm is missing or damaged (the server answered 404"),
                            (base + "game/zelmo.html?nowebgl", "no WebGL")):
