@@ -146,6 +146,10 @@ def serve(root):
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm"}
+    answered = []  # (path, status) of every request, for tests that look at them
+
+    def log_request(self, code="-", size="-"):
+        QuietHandler.answered.append((self.path, int(code)))
 
     def log_message(self, *args):
         pass
@@ -203,7 +207,8 @@ def check_field(seen, expected, background, critters):
 
 def check_fullscreen_and_escape(page):
     """F1 takes the canvas fullscreen and back while the game goes on; Escape ends the run, the page
-    says so and starts a new one on request."""
+    says so and, its files kept and the server stopped, starts a new one from "Play again", which
+    has the focus and is reached by Tab."""
     for wanted in (True, False):
         page.key(Keys.F1)
         wait_until("F1 to switch fullscreen %s" % ("on" if wanted else "off"), lambda: page.fullscreen() == wanted)
@@ -215,6 +220,9 @@ def check_fullscreen_and_escape(page):
     errors = page.state()["errors"]
     if errors:
         fail("the game reported: %s" % errors)
+    wait_until("the page's files to be kept", lambda: page.state()["offlineReady"])
+    page.server.shutdown()
+    page.server.server_close()
     page.key(Keys.ESCAPE)
     wait_until("Escape to end the run", lambda: page.state()["phase"] == "ended")
     if page.state()["exitCode"] != 0:
@@ -222,9 +230,20 @@ def check_fullscreen_and_escape(page):
     again = page.driver.find_element(By.ID, "again")
     if not again.is_displayed() or "ended" not in page.driver.find_element(By.ID, "ended-text").text:
         fail("the page does not say that the game has ended")
-    again.click()
+    focused = lambda: page.driver.switch_to.active_element == again  # noqa: E731
+    if not focused():
+        fail("Play again does not have the focus")
+    page.driver.execute_script("document.activeElement.blur()")
+    for _ in range(3):  # past the browser's own stop, where it has one
+        page.key(Keys.TAB)
+        if focused():
+            break
+    else:
+        fail("Tab does not reach Play again")
+    page.key(Keys.ENTER)
     wait_until("a new run", lambda: page.state()["phase"] == "running" and page.frames() > 0)
-    print("Escape: the run ended with code 0, the page said so and started another")
+    print("Escape: the run ended with code 0, the page said so; with the server stopped, Tab and Enter on"
+          " Play again started another")
 
 
 def play_script(page, reference_tool, script):
@@ -270,6 +289,10 @@ def main():
     try:
         play_script(page, reference_tool, script)
         check_fullscreen_and_escape(page)
+        failed = [answer for answer in QuietHandler.answered if answer[1] >= 400]
+        if failed:
+            fail("requests failed: %s" % failed)
+        print("%d requests, none failed" % len(QuietHandler.answered))
     finally:
         page.close()
     print("PASS")
