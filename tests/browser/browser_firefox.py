@@ -20,7 +20,6 @@ import subprocess
 import sys
 import tempfile
 import threading
-import time
 
 import websockets
 from PIL import Image
