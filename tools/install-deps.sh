@@ -5,7 +5,7 @@
 #   run      building and playing the game (make run)
 #   web      run, plus the browser build (make web)
 #   test     web, plus what the tests and benchmarks use (make test, the default): headless
-#            Chromium and its driver for the browser test
+#            Chromium and its driver, and Firefox ESR with a WebSocket client, for the browser tests
 #   package  test, plus what builds and checks the Debian package (make package-check)
 set -e
 group=${1:-test}
@@ -14,7 +14,7 @@ run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mes
 test="xvfb xauth xdotool x11-utils x11-apps openbox imagemagick libbenchmark-dev clang libclang-rt-14-dev
  libsdl2-image-dev desktop-file-utils"
 web="emscripten"
-browser="chromium chromium-driver python3-selenium python3-pil"
+browser="chromium chromium-driver python3-selenium python3-pil firefox-esr python3-websockets"
 package="dpkg-dev lintian debootstrap file man-db"
 case "$group" in
     run) packages=$run ;;

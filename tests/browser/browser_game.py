@@ -9,8 +9,11 @@ the one REFERENCE_FRAMES draws natively for the same script. Critters turn at ra
 frame, so the boxes they may stand in are left out of the comparison; that they stand there is
 checked on its own.
 """
+import base64
 import functools
 import http.server
+import io
+import math
 import os
 import subprocess
 import sys
@@ -56,9 +59,7 @@ class Page:
     """The game's page in headless Chromium, served from root; on the test's own clock unless test_clock is None."""
 
     def __init__(self, root, test_clock=START_CLOCK, extra_arguments=(), page="zelmo.html"):
-        handler = functools.partial(QuietHandler, directory=root)
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.server = serve(root)
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
         for argument in ("--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
@@ -98,8 +99,12 @@ class Page:
 
     def move(self, x, y):
         self.point = (x, y)
-        ActionChains(self.driver, duration=0).move_to_element_with_offset(
-            self.canvas, x - WIDTH // 2, y - HEIGHT // 2).perform()
+        # The page shows the canvas scaled, at least 1:1: the first whole page pixel in canvas pixel (x, y).
+        box = self.driver.execute_script("return Module.canvas.getBoundingClientRect()")
+        scale = box["width"] / WIDTH
+        actions = ActionBuilder(self.driver, duration=0)
+        actions.pointer_action.move_to_location(math.ceil(box["left"] + x * scale), math.ceil(box["top"] + y * scale))
+        actions.perform()
         self.settle()
 
     def press(self, button):
@@ -119,12 +124,10 @@ class Page:
     def fullscreen(self):
         return self.driver.execute_script("return document.fullscreenElement === Module.canvas")
 
+    # The canvas's own pixels, whatever size the page shows it at.
     def picture(self):
-        path = tempfile.mktemp(suffix=".png")
-        if not self.canvas.screenshot(path):
-            fail("no screenshot of the canvas")
-        image = Image.open(path).convert("RGB")
-        os.unlink(path)
+        data = self.driver.execute_script("return Module.canvas.toDataURL('image/png')")
+        image = Image.open(io.BytesIO(base64.b64decode(data.split(",", 1)[1]))).convert("RGB")
         if image.size != (WIDTH, HEIGHT):
             fail("the canvas shows %s, not %dx%d" % (image.size, WIDTH, HEIGHT))
         return image
@@ -134,8 +137,19 @@ class Page:
         self.server.shutdown()
 
 
+def serve(root):
+    """An http server for the files under root on a free local port, running on a thread of its own."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm"}
+    answered = []  # (path, status) of every request, for tests that look at them
+
+    def log_request(self, code="-", size="-"):
+        QuietHandler.answered.append((self.path, int(code)))
 
     def log_message(self, *args):
         pass
@@ -193,7 +207,8 @@ def check_field(seen, expected, background, critters):
 
 def check_fullscreen_and_escape(page):
     """F1 takes the canvas fullscreen and back while the game goes on; Escape ends the run, the page
-    says so and starts a new one on request."""
+    says so and, its files kept and the server stopped, starts a new one from "Play again", which
+    has the focus and is reached by Tab."""
     for wanted in (True, False):
         page.key(Keys.F1)
         wait_until("F1 to switch fullscreen %s" % ("on" if wanted else "off"), lambda: page.fullscreen() == wanted)
@@ -205,6 +220,9 @@ def check_fullscreen_and_escape(page):
     errors = page.state()["errors"]
     if errors:
         fail("the game reported: %s" % errors)
+    wait_until("the page's files to be kept", lambda: page.state()["offlineReady"])
+    page.server.shutdown()
+    page.server.server_close()
     page.key(Keys.ESCAPE)
     wait_until("Escape to end the run", lambda: page.state()["phase"] == "ended")
     if page.state()["exitCode"] != 0:
@@ -212,9 +230,54 @@ def check_fullscreen_and_escape(page):
     again = page.driver.find_element(By.ID, "again")
     if not again.is_displayed() or "ended" not in page.driver.find_element(By.ID, "ended-text").text:
         fail("the page does not say that the game has ended")
-    again.click()
+    focused = lambda: page.driver.switch_to.active_element == again  # noqa: E731
+    if not focused():
+        fail("Play again does not have the focus")
+    page.driver.execute_script("document.activeElement.blur()")
+    for _ in range(3):  # past the browser's own stop, where it has one
+        page.key(Keys.TAB)
+        if focused():
+            break
+    else:
+        fail("Tab does not reach Play again")
+    page.key(Keys.ENTER)
     wait_until("a new run", lambda: page.state()["phase"] == "running" and page.frames() > 0)
-    print("Escape: the run ended with code 0, the page said so and started another")
+    print("Escape: the run ended with code 0, the page said so; with the server stopped, Tab and Enter on"
+          " Play again started another")
+
+
+def play_script(page, reference_tool, script):
+    """Plays SCRIPT in the page and compares its frames with those REFERENCE_TOOL draws natively."""
+    references = tempfile.mkdtemp(prefix="zelmo-reference-")
+    environment = dict(os.environ, SDL_VIDEODRIVER="offscreen")
+    subprocess.run([reference_tool, script, references], check=True, env=environment)
+    critters = [tuple(int(v) for v in line.split()) for line in open(os.path.join(references, "critters.txt"))]
+    background = Image.open(os.path.join(references, "background.ppm")).convert("RGB")
+    steps_since_field = 0
+    for line in open(script):
+        words = line.split()
+        if not words or words[0].startswith("#"):
+            continue
+        if words[0] == "clock":
+            page.clock(int(words[1]))
+            steps_since_field += 1
+        elif words[0] == "move":
+            page.move(int(words[1]), int(words[2]))
+        elif words[0] == "press":
+            page.press(MouseButton.LEFT if words[1] == "left" else MouseButton.RIGHT)
+        elif words[0] == "frame":
+            name = words[1]
+            seen = page.picture()
+            expected = Image.open(os.path.join(references, name + ".ppm")).convert("RGB")
+            on_field = name != "title"
+            # A critter steps at most a pixel each time the clock moves on.
+            masked = critter_boxes(critters, 1 + steps_since_field) if on_field else []
+            compare(name, seen, expected, masked)
+            if name == "field":
+                check_field(seen, expected, background, critters)
+                steps_since_field = 0
+        else:
+            fail("cannot read the script line: " + line)
 
 
 def main():
@@ -222,40 +285,14 @@ def main():
         print(__doc__)
         return 2
     web, reference_tool, script = sys.argv[1:]
-    references = tempfile.mkdtemp(prefix="zelmo-reference-")
-    environment = dict(os.environ, SDL_VIDEODRIVER="offscreen")
-    subprocess.run([reference_tool, script, references], check=True, env=environment)
-    critters = [tuple(int(v) for v in line.split()) for line in open(os.path.join(references, "critters.txt"))]
-    background = Image.open(os.path.join(references, "background.ppm")).convert("RGB")
-
     page = Page(web)
     try:
-        steps_since_field = 0
-        for line in open(script):
-            words = line.split()
-            if not words or words[0].startswith("#"):
-                continue
-            if words[0] == "clock":
-                page.clock(int(words[1]))
-                steps_since_field += 1
-            elif words[0] == "move":
-                page.move(int(words[1]), int(words[2]))
-            elif words[0] == "press":
-                page.press(MouseButton.LEFT if words[1] == "left" else MouseButton.RIGHT)
-            elif words[0] == "frame":
-                name = words[1]
-                seen = page.picture()
-                expected = Image.open(os.path.join(references, name + ".ppm")).convert("RGB")
-                on_field = name != "title"
-                # A critter steps at most a pixel each time the clock moves on.
-                masked = critter_boxes(critters, 1 + steps_since_field) if on_field else []
-                compare(name, seen, expected, masked)
-                if name == "field":
-                    check_field(seen, expected, background, critters)
-                    steps_since_field = 0
-            else:
-                fail("cannot read the script line: " + line)
+        play_script(page, reference_tool, script)
         check_fullscreen_and_escape(page)
+        failed = [answer for answer in QuietHandler.answered if answer[1] >= 400]
+        if failed:
+            fail("requests failed: %s" % failed)
+        print("%d requests, none failed" % len(QuietHandler.answered))
     finally:
         page.close()
     print("PASS")
