@@ -12,7 +12,7 @@ import os
 import sys
 import tempfile
 
-sys.path[:0] = [os.path.join(os.path.dirname(os.path.abspath(__file__)), where) for where in (".", "..")]
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser_game  # noqa: E402
 from browser_game import fail, wait_until  # noqa: E402
 
