@@ -1,6 +1,8 @@
 // Opens and closes the test window and reads pixels back.
 #include "gl_fixture.h"
 
+#include <cmath>
+
 #include "platform/gl.h"
 #include "scripted.h"
 #include "shell/config.h"
@@ -34,4 +36,64 @@ Rgba readPixel(int32_t x, int32_t y) {
 void clearToBlack() {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
+}
+
+static const GLenum glStateCaps[10] = {GL_TEXTURE_2D, GL_BLEND,   GL_DEPTH_TEST,  GL_CULL_FACE,   GL_ALPHA_TEST,
+                                       GL_LIGHTING,   GL_FOG,     GL_LINE_SMOOTH, GL_SCISSOR_TEST, GL_DITHER};
+
+GlState readGlState() {
+    GlState s = {};
+    for (int i = 0; i < 10; ++i) s.enabled[i] = glIsEnabled(glStateCaps[i]) == GL_TRUE;
+    glGetIntegerv(GL_MATRIX_MODE, &s.matrixMode);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &s.modelviewDepth);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &s.projectionDepth);
+    glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &s.attribDepth);
+    glGetIntegerv(GL_CLIENT_ATTRIB_STACK_DEPTH, &s.clientAttribDepth);
+    glGetFloatv(GL_MODELVIEW_MATRIX, s.modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, s.projection);
+    glGetFloatv(GL_TEXTURE_MATRIX, s.texture);
+    glGetIntegerv(GL_BLEND_SRC, &s.blendSource);
+    glGetIntegerv(GL_BLEND_DST, &s.blendDestination);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &s.boundTexture);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &s.textureEnvMode);
+    glGetIntegerv(GL_LIST_BASE, &s.listBase);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &s.packAlignment);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &s.unpackAlignment);
+    glGetIntegerv(GL_VIEWPORT, s.viewport);
+    glGetFloatv(GL_CURRENT_COLOR, s.color);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, s.clearColor);
+    glGetFloatv(GL_LINE_WIDTH, &s.lineWidth);
+    return s;
+}
+
+std::string glStateDifferences(const GlState& e, const GlState& a) {
+    std::string out;
+    auto compare = [&](const char* name, const auto* expected, const auto* actual, int count, double tolerance) {
+        for (int i = 0; i < count; ++i)
+            if (std::abs((double)expected[i] - (double)actual[i]) > tolerance) {
+                out += std::string(name) + "[" + std::to_string(i) + "]: " + std::to_string((double)expected[i]) +
+                       " -> " + std::to_string((double)actual[i]) + "\n";
+            }
+    };
+    compare("enabled", e.enabled, a.enabled, 10, 0);
+    compare("matrix mode", &e.matrixMode, &a.matrixMode, 1, 0);
+    compare("modelview depth", &e.modelviewDepth, &a.modelviewDepth, 1, 0);
+    compare("projection depth", &e.projectionDepth, &a.projectionDepth, 1, 0);
+    compare("attrib depth", &e.attribDepth, &a.attribDepth, 1, 0);
+    compare("client attrib depth", &e.clientAttribDepth, &a.clientAttribDepth, 1, 0);
+    compare("modelview", e.modelview, a.modelview, 16, 1e-6);
+    compare("projection", e.projection, a.projection, 16, 1e-6);
+    compare("texture matrix", e.texture, a.texture, 16, 1e-6);
+    compare("blend source", &e.blendSource, &a.blendSource, 1, 0);
+    compare("blend destination", &e.blendDestination, &a.blendDestination, 1, 0);
+    compare("bound texture", &e.boundTexture, &a.boundTexture, 1, 0);
+    compare("texture env mode", &e.textureEnvMode, &a.textureEnvMode, 1, 0);
+    compare("list base", &e.listBase, &a.listBase, 1, 0);
+    compare("pack alignment", &e.packAlignment, &a.packAlignment, 1, 0);
+    compare("unpack alignment", &e.unpackAlignment, &a.unpackAlignment, 1, 0);
+    compare("viewport", e.viewport, a.viewport, 4, 0);
+    compare("colour", e.color, a.color, 4, 1e-3);
+    compare("clear colour", e.clearColor, a.clearColor, 4, 1e-3);
+    compare("line width", &e.lineWidth, &a.lineWidth, 1, 0);
+    return out;
 }

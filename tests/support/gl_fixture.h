@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "reset.h"
 
 struct Rgba {
@@ -18,6 +20,20 @@ void closeTestWindow();
 Rgba readPixel(int32_t x, int32_t y);
 // Clears the colour buffer to black.
 void clearToBlack();
+
+// Every piece of GL state a drawing routine of ours may promise to keep or to set, read back.
+struct GlState {
+    bool enabled[10];  // glStateCaps order: texturing, blending, depth, cull, alpha test, lighting,
+                       // fog, line smoothing, scissor, dithering
+    int32_t matrixMode, modelviewDepth, projectionDepth, attribDepth, clientAttribDepth;
+    float modelview[16], projection[16], texture[16];
+    int32_t blendSource, blendDestination, boundTexture, textureEnvMode, listBase;
+    int32_t packAlignment, unpackAlignment, viewport[4];
+    float color[4], clearColor[4], lineWidth;
+};
+GlState readGlState();
+// The fields that differ, one "name: expected -> actual" line each; empty when none do.
+std::string glStateDifferences(const GlState& expected, const GlState& actual);
 
 class GlTest : public ::testing::Test {
 protected:

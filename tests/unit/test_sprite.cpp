@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "assets/image.h"
+#include "draw/glyph_font.h"
 #include "draw/sprite.h"
 #include "gl_fixture.h"
 #include "platform/gl.h"
@@ -321,6 +322,89 @@ TEST_F(SpriteTest, RgbRowsStayInsideTheirBuffersWhateverTheAlignment) {
     EXPECT_GT(picture.image->pixels[3 * 4 + 1], 150);  // green in the middle
     release(picture);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
+}
+
+// Every drawing routine against the whole GL state: from an unusual starting state (the 2D preset,
+// then a moved modelview, a colour, a list base, odd alignments, a wide line, a clear colour, a
+// scissor and another texture bound), the state afterwards is the starting one with exactly the
+// changes the routine promises, and nothing else.
+Texture stateGrid, stateEmpty;
+void setWhite(GlState& s, float alpha) { s.color[0] = s.color[1] = s.color[2] = 1.0f, s.color[3] = alpha; }
+void useModelview(GlState& s) { s.matrixMode = GL_MODELVIEW; }
+
+struct StateCase {
+    const char* name;
+    GLenum startMode;            // the matrix mode selected before the call
+    void (*call)();
+    void (*promise)(GlState&);  // the promised changes, applied to the starting state
+};
+
+const StateCase stateCases[] = {
+    {"drawSprite", GL_MODELVIEW, [] { drawSprite(10, 10, 0, 5, stateGrid, 0, 0, 3, 0, 208, true, false); },
+     [](GlState& s) { s.boundTexture = (int32_t)stateGrid.name, setWhite(s, 208 / 255.0f); }},
+    {"drawSpriteAt", GL_MODELVIEW, [] { drawSpriteAt(-3, 7, stateGrid); },
+     [](GlState& s) { s.boundTexture = (int32_t)stateGrid.name, setWhite(s, 1); }},
+    {"drawSprite alpha 0", GL_MODELVIEW, [] { drawSpriteAtAlpha(1, 1, stateGrid, 0); },
+     [](GlState& s) { s.boundTexture = (int32_t)stateGrid.name; }},
+    {"drawSprite no image", GL_MODELVIEW, [] { drawSpriteAt(1, 1, stateEmpty); }, [](GlState& s) { s.boundTexture = 0; }},
+    {"fillScreen", GL_MODELVIEW, [] { fillScreen(0x00336699); },
+     [](GlState& s) { s.clearColor[0] = 0x99 / 255.0f, s.clearColor[1] = 0x66 / 255.0f, s.clearColor[2] = 0x33 / 255.0f, s.clearColor[3] = 1; }},
+    {"fillRectAlpha", GL_MODELVIEW, [] { fillRectAlpha(5, 5, 20, 0, 128, 0x80FF0000); },
+     [](GlState& s) { s.boundTexture = 0, setWhite(s, 128 / 255.0f); }},
+    {"drawLine", GL_MODELVIEW, [] { drawLine(1, 1, 50, 60); }, [](GlState&) {}},
+    {"drawLineUnit", GL_PROJECTION, [] { drawLineUnit(0.1f, 0.2f, 0.9f, 0.8f); }, useModelview},
+    {"printText", GL_PROJECTION, [] { printText(100, 100, 0.5f, 12345, "Hi"); },
+     [](GlState& s) { useModelview(s), s.listBase = (int32_t)programFont.listBase - glyphFirst,
+                      s.boundTexture = (int32_t)programFont.textures['i' - glyphFirst]; }},
+    {"printTextUnit", GL_MODELVIEW, [] { printTextUnit(0.1f, 0.2f, 1.0f, 12345, "Hi"); },
+     [](GlState& s) { s.listBase = (int32_t)programFont.listBase - glyphFirst; }},
+    {"apply2dPreset", GL_TEXTURE, apply2dPreset, [](GlState& s) {
+         s.enabled[0] = s.enabled[1] = true, s.enabled[2] = false, useModelview(s), setWhite(s, 1);
+         s.blendSource = GL_SRC_ALPHA, s.blendDestination = GL_ONE_MINUS_SRC_ALPHA, s.textureEnvMode = GL_MODULATE;
+         s.unpackAlignment = 1;
+         const float ortho[16] = {2.0f / 800, 0, 0, 0, 0, -2.0f / 600, 0, 0, 0, 0, -1, 0, -1, 1, 0, 1};
+         const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+         memcpy(s.projection, ortho, sizeof ortho), memcpy(s.modelview, identity, sizeof identity); }},
+    {"apply3dPreset", GL_TEXTURE, apply3dPreset, [](GlState& s) {
+         s.enabled[1] = s.enabled[2] = true, useModelview(s), setWhite(s, 1);
+         s.blendSource = GL_SRC_ALPHA, s.blendDestination = GL_ONE_MINUS_SRC_ALPHA, s.textureEnvMode = GL_MODULATE;
+         const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+         memcpy(s.projection, identity, sizeof identity), memcpy(s.modelview, identity, sizeof identity); }},
+    {"rescaleImage", GL_MODELVIEW, [] { rescaleImage(stateGrid, 3, 5, GL_RGBA); }, [](GlState&) {}},
+    {"uploadTexture", GL_MODELVIEW, [] { uploadTexture(stateGrid, GL_RGB); },
+     [](GlState& s) { s.boundTexture = (int32_t)stateGrid.name; }},
+};
+
+TEST_F(SpriteTest, EveryDrawingRoutineLeavesExactlyTheGlStateItPromises) {
+    buildGlyphFont("Arial", 120, 600, &programFont);
+    ASSERT_NE(programFont.listBase, 0u);
+    GLuint other = 0;
+    glGenTextures(1, &other);
+    for (const StateCase& c : stateCases) {
+        stateGrid = makeTexture(4, 2, {red, green, blue, white, yellow, cyan, magenta, black});
+        uploadTexture(stateGrid, GL_RGBA);
+        apply2dPreset();
+        glTranslatef(0.5f, 0.25f, 0.0f);
+        glColor4ub(10, 20, 30, 40);
+        glListBase(77);
+        glPixelStorei(GL_PACK_ALIGNMENT, 2);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+        glLineWidth(3.0f);
+        glClearColor(0.1f, 0.2f, 0.3f, 0.4f);
+        glEnable(GL_SCISSOR_TEST);
+        glBindTexture(GL_TEXTURE_2D, other);
+        glMatrixMode(c.startMode);
+        GlState expected = readGlState();
+        c.call();
+        c.promise(expected);  // after the call: a routine may make the texture it promises to bind
+        EXPECT_EQ(glStateDifferences(expected, readGlState()), "") << c.name;
+        EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR) << c.name;
+        glDisable(GL_SCISSOR_TEST);
+        release(stateGrid);
+    }
+    glDeleteTextures(1, &other);
+    freeGlyphFont(programFont.listBase);
+    glListBase(0);
 }
 
 }  // namespace
