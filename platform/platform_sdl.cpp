@@ -3,9 +3,12 @@
 
 #include <SDL.h>
 #include <malloc.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+
+#include "platform/user_mode.h"
 
 struct NativeWindow {
     SDL_Window* sdl;
@@ -17,6 +20,9 @@ static NativeWindow natives[maxWindows];
 static SDL_GLContext context;
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
+static ScreenSize userMode;  // what the display returns to, while this copy holds a temporary mode
+static bool holdingMode;
+static volatile sig_atomic_t hangupPending;
 
 // --- Translating SDL events ---------------------------------------------------------------
 
@@ -114,6 +120,11 @@ static int takeRawEvent(void*, SDL_Event* event) { return handOver(*event) ? 0 :
 
 void backendPumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    if (hangupPending) {
+        SDL_Event quit = {};
+        quit.type = SDL_QUIT;
+        if (handOver(quit)) hangupPending = 0;
+    }
     SDL_PumpEvents();
     SDL_Event event;  // what the filter left in SDL's queue when the front end's was full
     while (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && handOver(event))
@@ -121,6 +132,21 @@ void backendPumpEvents() {
 }
 
 // --- Video system, display mode, pointer -------------------------------------------------
+
+// SDL turns SIGINT and SIGTERM into SDL_QUIT; a hangup (the terminal closed) would kill the game
+// with the display still in its temporary mode, so it takes the same road. Only the flag is set
+// here: nothing else is safe inside a signal handler.
+static void noteHangup(int) { hangupPending = 1; }
+
+static void catchHangup(bool on) {
+    struct sigaction action = {}, old = {};
+    sigaction(SIGHUP, nullptr, &old);
+    if (on && old.sa_handler != SIG_DFL) return;  // ignored (nohup) or someone else's: leave it
+    if (!on && old.sa_handler != noteHangup) return;
+    action.sa_handler = on ? noteHangup : SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGHUP, &action, nullptr);
+}
 
 static bool videoDriverIs(const char* name) {
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -146,6 +172,7 @@ static bool startVideo() {
         return false;
     }
     SDL_SetEventFilter(takeRawEvent, nullptr);
+    catchHangup(true);
     // SDL may fall back to a driver that shows nothing; only a test that asks for one gets it.
     bool invisible = videoDriverIs("offscreen") || videoDriverIs("dummy");
     if (invisible && !(asked && strcasecmp(asked, SDL_GetCurrentVideoDriver()) == 0)) {
@@ -178,11 +205,35 @@ static SDL_DisplayMode closestMode() {
     return closest;
 }
 
+// Before a fullscreen window of ours takes the temporary mode: which mode is the user's. SDL takes
+// the mode the display had when it started, which is another copy's temporary one while that copy
+// runs; user_mode.h says how the copies share the user's.
+static void holdTemporaryMode() {
+    if (holdingMode || !videoDriverIs("x11")) return;
+    const char* display = getenv("DISPLAY");
+    ScreenSize current = xScreenSize(display);
+    if (current.width == 0) return;
+    SDL_DisplayMode temporary = closestMode();
+    userMode = userModeHold(display, current, {temporary.w, temporary.h});
+    holdingMode = true;
+}
+
+// After SDL has left the temporary mode (for the mode SDL took as the desktop's).
+static void returnToUserMode() {
+    if (!holdingMode) return;
+    const char* display = getenv("DISPLAY");
+    ScreenSize now = xScreenSize(display);
+    if (now.width != userMode.width || now.height != userMode.height) xSetScreenSize(display, userMode);
+    userModeLetGo(display);
+    holdingMode = false;
+}
+
 void backendRestoreDisplayMode() {
     wantedModeSet = false;
     // SDL returns to the desktop mode when a fullscreen window leaves fullscreen.
     for (NativeWindow& window : natives)
         if (window.sdl && window.fullscreen) SDL_SetWindowFullscreen(window.sdl, 0);
+    returnToUserMode();
 }
 
 void backendShowPointer(bool visible) {
@@ -221,6 +272,7 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
         return false;
     }
     if (spec->fullscreen && wantedModeSet) {
+        holdTemporaryMode();
         SDL_DisplayMode mode = closestMode();
         SDL_SetWindowDisplayMode(sdl, &mode);
     }
@@ -306,6 +358,8 @@ void backendSwapBuffers(int32_t slot) { SDL_GL_SwapWindow(natives[slot].sdl); }
 
 void backendShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    returnToUserMode();
+    catchHangup(false);
     SDL_GL_UnloadLibrary();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
