@@ -17,6 +17,12 @@ struct NativeWindow {
 };
 
 static NativeWindow natives[maxWindows];
+// On Wayland SDL 2.26 leaves a destroyed window's libdecor frame (its client-side decoration)
+// alive and pointing at the freed window, so the compositor's next configure for it (sent as soon
+// as another window takes the focus) crashes. There a window is never destroyed while the video
+// system runs: it is parked, still mapped, and becomes the next window made, switched to that
+// window's mode. It goes at shutdown.
+static SDL_Window* parked;
 static SDL_GLContext context;
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
@@ -162,13 +168,19 @@ static bool startVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     const char* asked = getenv("SDL_VIDEODRIVER");
+    static const char noDisplay[] =
+        "no display available: neither DISPLAY nor WAYLAND_DISPLAY names a running X server or Wayland compositor";
     if (!asked && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) {
-        platformSetError("no display available: DISPLAY is not set to a running X server");
+        platformSetError(noDisplay);
         return false;
     }
     if (!asked && !getenv("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        platformSetError("cannot open a display (%s); is DISPLAY set to a running X server?", SDL_GetError());
+        // Name the system that was tried: SDL tries Wayland when asked to, or when there is no X server.
+        bool wayland = asked ? strcasecmp(asked, "wayland") == 0 : !getenv("DISPLAY");
+        platformSetError(wayland ? "cannot open a display (%s); is WAYLAND_DISPLAY set to a running compositor?"
+                                 : "cannot open a display (%s); is DISPLAY set to a running X server?",
+                         SDL_GetError());
         return false;
     }
     SDL_SetEventFilter(takeRawEvent, nullptr);
@@ -176,7 +188,8 @@ static bool startVideo() {
     // SDL may fall back to a driver that shows nothing; only a test that asks for one gets it.
     bool invisible = videoDriverIs("offscreen") || videoDriverIs("dummy");
     if (invisible && !(asked && strcasecmp(asked, SDL_GetCurrentVideoDriver()) == 0)) {
-        platformSetError("no display available: DISPLAY is not set to a running X server");
+        if (getenv("DISPLAY")) platformSetError(noDisplay);
+        else platformSetError("no display available: is WAYLAND_DISPLAY set to a running compositor?");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
@@ -258,6 +271,16 @@ static void setPixelFormat(const PlatWindowSpec* spec) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, spec->doubleBuffer ? 1 : 0);
 }
 
+// The parked window, made what a new one of the spec would be (it is already shown).
+static void switchMode(SDL_Window* sdl, const PlatWindowSpec* spec) {
+    SDL_SetWindowTitle(sdl, spec->title ? spec->title : "");
+    SDL_SetWindowResizable(sdl, spec->fullscreen ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowBordered(sdl, spec->fullscreen ? SDL_FALSE : SDL_TRUE);  // a frame the player can move it by
+    SDL_SetWindowSize(sdl, spec->clientWidth, spec->clientHeight);
+    if (spec->fullscreen) SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN);
+    else SDL_SetWindowPosition(sdl, spec->x, spec->y);
+}
+
 bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     // SDL takes the X11 window class from its environment (a user's own setting wins).
     if (spec->className) setenv("SDL_VIDEO_X11_WMCLASS", spec->className, 0);
@@ -265,8 +288,8 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     setPixelFormat(spec);
     uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     flags |= spec->fullscreen ? (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS) : SDL_WINDOW_RESIZABLE;
-    SDL_Window* sdl = SDL_CreateWindow(spec->title ? spec->title : "", spec->x, spec->y, spec->clientWidth,
-                                       spec->clientHeight, flags);
+    SDL_Window* sdl = parked ? parked : SDL_CreateWindow(spec->title ? spec->title : "", spec->x, spec->y,
+                                                         spec->clientWidth, spec->clientHeight, flags);
     if (!sdl) {
         platformSetError("cannot create a window: %s", SDL_GetError());
         return false;
@@ -276,6 +299,8 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
         SDL_DisplayMode mode = closestMode();
         SDL_SetWindowDisplayMode(sdl, &mode);
     }
+    if (sdl == parked) switchMode(sdl, spec);
+    parked = nullptr;
     natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen};
     return true;
 }
@@ -288,7 +313,8 @@ void backendShowWindow(int32_t slot) {
 void backendDestroyWindow(int32_t slot) {
     SDL_Window* sdl = natives[slot].sdl;
     natives[slot] = {};  // what SDL raises while the window goes is for a window no longer ours
-    SDL_DestroyWindow(sdl);
+    if (videoDriverIs("wayland") && !parked) parked = sdl;
+    else SDL_DestroyWindow(sdl);
 }
 
 void backendClientOrigin(int32_t slot, int32_t* x, int32_t* y) {
@@ -360,6 +386,8 @@ void backendShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     returnToUserMode();
     catchHangup(false);
+    if (parked) SDL_DestroyWindow(parked);
+    parked = nullptr;
     SDL_GL_UnloadLibrary();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
