@@ -4,9 +4,12 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <malloc.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+
+#include "platform/user_mode.h"
 
 struct NativeWindow {
     SDL_Window* sdl;
@@ -15,9 +18,18 @@ struct NativeWindow {
 };
 
 static NativeWindow natives[maxWindows];
+// On Wayland SDL 2.26 leaves a destroyed window's libdecor frame (its client-side decoration)
+// alive and pointing at the freed window, so the compositor's next configure for it (sent as soon
+// as another window takes the focus) crashes. There a window is never destroyed while the video
+// system runs: it is parked, still mapped, and becomes the next window made, switched to that
+// window's mode. It goes at shutdown.
+static SDL_Window* parked;
 static SDL_GLContext context;
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
+static ScreenSize userMode;  // what the display returns to, while this copy holds a temporary mode
+static bool holdingMode;
+static volatile sig_atomic_t hangupPending;
 
 // Keys held while a window of ours went away, by their X key code. SDL lets go of every key when
 // the window with the keyboard focus is destroyed (a mode switch), so the key's repeat in the next
@@ -143,6 +155,11 @@ static int takeRawEvent(void*, SDL_Event* event) { return handOver(*event) ? 0 :
 
 void backendPumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    if (hangupPending) {
+        SDL_Event quit = {};
+        quit.type = SDL_QUIT;
+        if (handOver(quit)) hangupPending = 0;
+    }
     SDL_PumpEvents();
     forgetKeysLetGo();  // after the pump: a repeat raised before the key went up is still a repeat
     SDL_Event event;  // what the filter left in SDL's queue when the front end's was full
@@ -159,6 +176,21 @@ void backendWaitEvents(uint32_t timeoutMs) {
 
 // --- Video system, display mode, pointer -------------------------------------------------
 
+// SDL turns SIGINT and SIGTERM into SDL_QUIT; a hangup (the terminal closed) would kill the game
+// with the display still in its temporary mode, so it takes the same road. Only the flag is set
+// here: nothing else is safe inside a signal handler.
+static void noteHangup(int) { hangupPending = 1; }
+
+static void catchHangup(bool on) {
+    struct sigaction action = {}, old = {};
+    sigaction(SIGHUP, nullptr, &old);
+    if (on && old.sa_handler != SIG_DFL) return;  // ignored (nohup) or someone else's: leave it
+    if (!on && old.sa_handler != noteHangup) return;
+    action.sa_handler = on ? noteHangup : SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
 static bool videoDriverIs(const char* name) {
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver && strcasecmp(driver, name) == 0;
@@ -173,20 +205,28 @@ static bool startVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     const char* asked = getenv("SDL_VIDEODRIVER");
+    static const char noDisplay[] =
+        "no display available: neither DISPLAY nor WAYLAND_DISPLAY names a running X server or Wayland compositor";
     if (!asked && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) {
-        platformSetError("no display available: DISPLAY is not set to a running X server");
+        platformSetError(noDisplay);
         return false;
     }
     if (!asked && !getenv("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        platformSetError("cannot open a display (%s); is DISPLAY set to a running X server?", SDL_GetError());
+        // Name the system that was tried: SDL tries Wayland when asked to, or when there is no X server.
+        bool wayland = asked ? strcasecmp(asked, "wayland") == 0 : !getenv("DISPLAY");
+        platformSetError(wayland ? "cannot open a display (%s); is WAYLAND_DISPLAY set to a running compositor?"
+                                 : "cannot open a display (%s); is DISPLAY set to a running X server?",
+                         SDL_GetError());
         return false;
     }
     SDL_SetEventFilter(takeRawEvent, nullptr);
+    catchHangup(true);
     // SDL may fall back to a driver that shows nothing; only a test that asks for one gets it.
     bool invisible = videoDriverIs("offscreen") || videoDriverIs("dummy");
     if (invisible && !(asked && strcasecmp(asked, SDL_GetCurrentVideoDriver()) == 0)) {
-        platformSetError("no display available: DISPLAY is not set to a running X server");
+        if (getenv("DISPLAY")) platformSetError(noDisplay);
+        else platformSetError("no display available: is WAYLAND_DISPLAY set to a running compositor?");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
@@ -215,11 +255,35 @@ static SDL_DisplayMode closestMode() {
     return closest;
 }
 
+// Before a fullscreen window of ours takes the temporary mode: which mode is the user's. SDL takes
+// the mode the display had when it started, which is another copy's temporary one while that copy
+// runs; user_mode.h says how the copies share the user's.
+static void holdTemporaryMode() {
+    if (holdingMode || !videoDriverIs("x11")) return;
+    const char* display = getenv("DISPLAY");
+    ScreenSize current = xScreenSize(display);
+    if (current.width == 0) return;
+    SDL_DisplayMode temporary = closestMode();
+    userMode = userModeHold(display, current, {temporary.w, temporary.h});
+    holdingMode = true;
+}
+
+// After SDL has left the temporary mode (for the mode SDL took as the desktop's).
+static void returnToUserMode() {
+    if (!holdingMode) return;
+    const char* display = getenv("DISPLAY");
+    ScreenSize now = xScreenSize(display);
+    if (now.width != userMode.width || now.height != userMode.height) xSetScreenSize(display, userMode);
+    userModeLetGo(display);
+    holdingMode = false;
+}
+
 void backendRestoreDisplayMode() {
     wantedModeSet = false;
     // SDL returns to the desktop mode when a fullscreen window leaves fullscreen.
     for (NativeWindow& window : natives)
         if (window.sdl && window.fullscreen) SDL_SetWindowFullscreen(window.sdl, 0);
+    returnToUserMode();
 }
 
 void backendShowPointer(bool visible) {
@@ -244,6 +308,16 @@ static void setPixelFormat(const PlatWindowSpec* spec) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, spec->doubleBuffer ? 1 : 0);
 }
 
+// The parked window, made what a new one of the spec would be (it is already shown).
+static void switchMode(SDL_Window* sdl, const PlatWindowSpec* spec) {
+    SDL_SetWindowTitle(sdl, spec->title ? spec->title : "");
+    SDL_SetWindowResizable(sdl, spec->fullscreen ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowBordered(sdl, spec->fullscreen ? SDL_FALSE : SDL_TRUE);  // a frame the player can move it by
+    SDL_SetWindowSize(sdl, spec->clientWidth, spec->clientHeight);
+    if (spec->fullscreen) SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN);
+    else SDL_SetWindowPosition(sdl, spec->x, spec->y);
+}
+
 bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     // SDL takes the X11 window class from its environment (a user's own setting wins).
     if (spec->className) setenv("SDL_VIDEO_X11_WMCLASS", spec->className, 0);
@@ -251,16 +325,19 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     setPixelFormat(spec);
     uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     flags |= spec->fullscreen ? (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS) : SDL_WINDOW_RESIZABLE;
-    SDL_Window* sdl = SDL_CreateWindow(spec->title ? spec->title : "", spec->x, spec->y, spec->clientWidth,
-                                       spec->clientHeight, flags);
+    SDL_Window* sdl = parked ? parked : SDL_CreateWindow(spec->title ? spec->title : "", spec->x, spec->y,
+                                                         spec->clientWidth, spec->clientHeight, flags);
     if (!sdl) {
         platformSetError("cannot create a window: %s", SDL_GetError());
         return false;
     }
     if (spec->fullscreen && wantedModeSet) {
+        holdTemporaryMode();
         SDL_DisplayMode mode = closestMode();
         SDL_SetWindowDisplayMode(sdl, &mode);
     }
+    if (sdl == parked) switchMode(sdl, spec);
+    parked = nullptr;
     natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen};
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -276,9 +353,13 @@ void backendShowWindow(int32_t slot) {
 void backendDestroyWindow(int32_t slot) {
     SDL_Window* sdl = natives[slot].sdl;
     natives[slot] = {};  // what SDL raises while the window goes is for a window no longer ours
-    destroyingWindow = true;
-    SDL_DestroyWindow(sdl);
-    destroyingWindow = false;
+    if (videoDriverIs("wayland") && !parked) {
+        parked = sdl;
+    } else {
+        destroyingWindow = true;
+        SDL_DestroyWindow(sdl);
+        destroyingWindow = false;
+    }
 }
 
 void backendClientOrigin(int32_t slot, int32_t* x, int32_t* y) {
@@ -350,6 +431,10 @@ void backendShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     xDisplay = nullptr;  // closed with the video system
     memset(heldThroughSwitch, 0, sizeof heldThroughSwitch);
+    returnToUserMode();
+    catchHangup(false);
+    if (parked) SDL_DestroyWindow(parked);
+    parked = nullptr;
     SDL_GL_UnloadLibrary();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();

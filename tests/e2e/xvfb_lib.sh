@@ -2,11 +2,12 @@
 # fast screenshots, and waiting on what can be observed, with deadlines.
 # Source it; every wait returns non-zero when its deadline passes.
 
+# start_xvfb [WxHxDEPTH]: the screen, 800x600x24 unless given.
 start_xvfb() {
     XVFB_DIR=$(mktemp -d)
     # -displayfd picks a free display number and tells us which. -noreset: without it the server
     # resets when its last client leaves, and refuses the next one while it does.
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$XVFB_DIR/display" 2>"$XVFB_DIR/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${1:-800x600x24}" -nolisten tcp -noreset 3>"$XVFB_DIR/display" 2>"$XVFB_DIR/xvfb.log" &
     XVFB_PID=$!
     wait_until 20 test -s "$XVFB_DIR/display" || { echo "Xvfb did not start"; cat "$XVFB_DIR/xvfb.log"; return 1; }
     export DISPLAY=":$(cat "$XVFB_DIR/display")"

@@ -18,6 +18,7 @@ depends=$(dpkg-deb -f "$DEB" Depends)
 for needed in libsdl2-2.0-0 libopengl0 "libgl1," libglu1-mesa libfreetype6 libfontconfig1 libc6 fonts-liberation2 libgl1-mesa-dri; do
     check "depends on $needed" "$(echo "$depends" | grep -c "$needed")" 1
 done
+check "suggests xrandr's package" "$(dpkg-deb -f "$DEB" Suggests)" x11-xserver-utils
 check "an extended description" "$(dpkg-deb -f "$DEB" Description | wc -l | awk '{ print ($1 > 3) ? "yes" : "no" }')" yes
 
 dpkg -x "$DEB" "$ROOT/unpacked"
