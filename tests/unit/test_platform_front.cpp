@@ -1,0 +1,141 @@
+// The platform's front end on its own: the messages each window call sends, and the whole queue
+// that input events become (merging, retargeting, clamps, the ring's bounds), on real windows.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/backend.h"
+#include "scripted.h"
+
+namespace {
+
+struct Sent {
+    PlatWindow* window;
+    uint32_t message, wParam, lParam;
+    bool operator==(const Sent& o) const {
+        return window == o.window && message == o.message && wParam == o.wParam && lParam == o.lParam;
+    }
+};
+std::vector<Sent> sent;
+
+int32_t recorder(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam) {
+    sent.push_back({window, message, wParam, lParam});
+    return platDefWindowProc(window, message, wParam, lParam);
+}
+
+PlatWindow* open(int32_t width = 320, int32_t height = 200) {
+    PlatWindowSpec spec = {};
+    spec.clientWidth = width;
+    spec.clientHeight = height;
+    spec.colorBits = 32;
+    spec.depthBits = 16;
+    spec.doubleBuffer = true;
+    spec.windowProc = recorder;
+    return platCreateWindow(&spec);
+}
+
+// Every message waiting, in order, without dispatching it.
+std::vector<Sent> queued() {
+    std::vector<Sent> out;
+    PlatMessage m;
+    while (platPeekMessage(&m)) out.push_back({m.window, m.message, m.wParam, m.lParam});
+    return out;
+}
+
+class FrontEndTest : public ::testing::Test {
+protected:
+    PlatWindow* a = nullptr;
+    void SetUp() override {
+        useSystemSeams();
+        a = open();
+        ASSERT_NE(a, nullptr) << platLastError();
+        queued();
+        sent.clear();
+    }
+    void TearDown() override {
+        platDestroyWindow(a);
+        queued();
+        platShutdown();
+    }
+    static bool take(InputKind kind, int32_t window, uint32_t code = 0, bool down = false, int32_t x = 0,
+                     int32_t y = 0, bool alt = false) {
+        return platformTakeInput({kind, window, code, down, alt, x, y, false});
+    }
+};
+
+TEST_F(FrontEndTest, WindowCallsSendTheirSequencesAndTheLastWindowLetsTheSaverRun) {
+    PlatWindow* b = open(64, 32);
+    ASSERT_NE(b, nullptr);
+    std::vector<Sent> created(sent.begin(), sent.begin() + 2);
+    EXPECT_EQ(created, (std::vector<Sent>{{b, WM_CREATE, 0, 0}, {b, WM_SIZE, SIZE_RESTORED, makeLParam(64, 32)}}));
+    EXPECT_EQ(sent[2].message, (uint32_t)WM_MOVE);
+    EXPECT_EQ(queued(), (std::vector<Sent>{{b, WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {b, WM_SYSCOMMAND, SC_MONITORPOWER, 0}}));
+    sent.clear();
+    platShowWindow(b);
+    platDestroyWindow(b);
+    platDestroyWindow(b);  // gone: nothing more
+    EXPECT_EQ(sent, (std::vector<Sent>{{b, WM_ACTIVATE, makeLParam(WA_ACTIVE, 0), 0},
+                                       {b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0},
+                                       {b, WM_DESTROY, 0, 0}}));
+    EXPECT_FALSE(platScreenSaverAllowed());  // a is still there
+    platDestroyWindow(a);
+    EXPECT_TRUE(platScreenSaverAllowed());
+    a = nullptr;
+}
+
+TEST_F(FrontEndTest, InputBecomesExactlyTheseMessages) {
+    PlatWindow* b = open();
+    ASSERT_NE(b, nullptr);
+    queued();
+    int32_t sa = 0, sb = 1;  // the slots: a first, b second
+    take(inputPointer, sa, 0, false, 1, 1);
+    take(inputPointer, sb, 0, false, 2, 2);  // another window's move is not merged into a's
+    take(inputPointer, sa, 0, false, -1, 200);  // clamped: 0 and height - 1
+    take(inputButton, sa, 1, true, 320, -7);
+    take(inputPointer, sa, 0, false, 5, 6);
+    take(inputPointer, sa, 0, false, 319, 199);  // merged with the one before: the latest position
+    take(inputKey, noWindowNamed, 'Q', true, 0, 0, true);  // a system key no window was named for
+    take(inputFocusLost, sb);
+    take(inputClose, goneWindow);  // not a window of ours: nothing
+    EXPECT_EQ(queued(), (std::vector<Sent>{{a, WM_MOUSEMOVE, 0, makeLParam(1, 1)},
+                                           {b, WM_MOUSEMOVE, 0, makeLParam(2, 2)},
+                                           {a, WM_MOUSEMOVE, 0, makeLParam(0, 199)},
+                                           {a, WM_RBUTTONDOWN, 0, makeLParam(319, 0)},
+                                           {a, WM_MOUSEMOVE, 0, makeLParam(319, 199)},
+                                           {a, WM_SYSKEYDOWN, 'Q', 1},
+                                           {b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0}}));
+    // Releases for a window that went away, and a close for none, find the live one.
+    take(inputKey, sb, 'Q', false, 0, 0, true);
+    take(inputButton, sb, 0, false, 3, 4);
+    take(inputKey, sb, 'W', true);  // a press for a gone window is dropped
+    platDestroyWindow(b);
+    take(inputClose, noWindowNamed);
+    EXPECT_EQ(queued(), (std::vector<Sent>{{a, WM_SYSKEYUP, 'Q', 0xC0000001u},
+                                           {a, WM_LBUTTONUP, 0, makeLParam(3, 4)},
+                                           {a, WM_CLOSE, 0, 0}}));
+    platDestroyWindow(a);
+    a = nullptr;
+    take(inputClose, noWindowNamed);  // and with no window left, the quit (code 0), at the next look
+    EXPECT_EQ(queued(), std::vector<Sent>{});
+    EXPECT_EQ(queued(), (std::vector<Sent>{{nullptr, WM_QUIT, 0, 0}}));
+}
+
+TEST_F(FrontEndTest, TheInputRingTakesAnEventWholeOrNotAtAllAndKeepsItsOrderAcrossTheWrap) {
+    uint32_t taken = 0;
+    while (take(inputKey, 0, 'A' + taken % 26, true)) ++taken;
+    EXPECT_EQ(taken, 8192u - 1);  // room for the longest translation (two messages) is kept
+    EXPECT_FALSE(take(inputMinimized, 0));
+    std::vector<Sent> all = queued();
+    ASSERT_EQ(all.size(), (size_t)taken);
+    EXPECT_EQ(all.back().wParam, 'A' + (taken - 1) % 26);
+    for (uint32_t round = 0; round < 3; ++round) {  // the ring wraps: 3 x 5000 more, in order
+        for (uint32_t i = 0; i < 5000; ++i) ASSERT_TRUE(take(inputKey, 0, 'A' + i % 26, i % 2 == 0));
+        std::vector<Sent> batch = queued();
+        ASSERT_EQ(batch.size(), 5000u);
+        for (uint32_t i = 0; i < 5000; ++i) ASSERT_EQ(batch[i].wParam, 'A' + i % 26) << round << " " << i;
+    }
+    EXPECT_TRUE(take(inputMinimized, 0));
+    EXPECT_EQ(queued(), (std::vector<Sent>{{a, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0}, {a, WM_SIZE, SIZE_MINIMIZED, 0}}));
+}
+
+}  // namespace
