@@ -7,6 +7,7 @@
 #include "reset.h"
 #include "scripted.h"
 #include "assets/stream.h"
+#include "draw/glyph_font.h"
 #include "sequencer/sequencer.h"
 #include "app/app.h"
 #include "shell/input.h"
@@ -57,12 +58,19 @@ protected:
 TEST_F(AppMainTest, ClosingTheWindowEndsTheRunWithCodeZero) {
     inputState.mouseX = 7;
     inputState.keys['Q'] = 1;
+    windowedRect = {5, 6, 1, 1};  // start-up sets both sizes from the display settings
+    fullscreenRect = {0, 0, 2, 2};
     frameHook = [] {
         if (frames.size() == 3) scriptMessage(WM_CLOSE);
         return false;
     };
     EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
     EXPECT_EQ(frames.size(), 3u);
+    EXPECT_EQ(windowedRect.width, 800);
+    EXPECT_EQ(windowedRect.height, 600);
+    EXPECT_EQ(fullscreenRect.width, 800);  // the fullscreen window as it was left
+    EXPECT_EQ(fullscreenRect.height, 600);
+    EXPECT_EQ(programFont.listBase, 0u);  // the font is released at shutdown
     EXPECT_EQ(inputState.keys['Q'], 0);  // start-up clears the keys
     EXPECT_EQ(inputState.mouseX, 7u);    // but not the mouse
     EXPECT_EQ(mainWindow, nullptr);
@@ -225,6 +233,17 @@ TEST_F(MainLoopTest, AnF1TapBetweenTwoFramesSwitchesOnceAndThenReadsReleased) {
     EXPECT_TRUE(mainLoopPass());  // an idle pass while it is held
     windowProc(mainWindow, WM_KEYUP, VK_ESCAPE, 0);
     EXPECT_EQ(inputState.keys[VK_ESCAPE], 0);
+}
+
+TEST_F(MainLoopTest, TheEndOfTheTableEndsTheLoopOnThatPassWithoutTheCallback) {
+    frameHook = [] { return true; };
+    EXPECT_TRUE(mainLoopPass());  // the frame that finishes the only scene, then the callback
+    EXPECT_TRUE(mainLoopPass());  // the tick moves on to the end record, then the callback
+    EXPECT_EQ(callbacks, 2);
+    EXPECT_FALSE(mainLoopPass());  // the end of the table is current: no callback on this pass
+    EXPECT_EQ(callbacks, 2);
+    EXPECT_EQ(appFlags.quitRequested, 1);
+    EXPECT_EQ(frames.size(), 1u);
 }
 
 TEST_F(MainLoopTest, FalseFromTheCallbackEndsTheLoopAtTheNextPass) {
