@@ -126,6 +126,19 @@ TEST(TypedReaders, AreLittleEndianAndUnsigned) {
     EXPECT_EQ(readU32(stream), 0x7FC5u);  // two bytes left of four
     dirtyTheStack();
     EXPECT_EQ(readU32(stream), 0u);       // none left
+    // They read through the table: a table of other operations is what they use, and with its
+    // slots empty they read nothing at all.
+    streamSeek(stream, 0, streamFromStart);
+    streamOps.getByte = [](MemoryStream*) -> uint8_t { return 0xAB; };
+    streamOps.read = [](void* destination, uint32_t count, MemoryStream*) { memset(destination, 0xCD, count); };
+    EXPECT_EQ(readU8(stream), 0xABu);
+    EXPECT_EQ(readU16(stream), 0xCDCDu);
+    EXPECT_EQ(readU32(stream), 0xCDCDCDCDu);
+    streamOps = {};
+    dirtyTheStack();
+    EXPECT_EQ(readU8(stream) + readU16(stream) + readU32(stream), 0u);
+    EXPECT_EQ(streamTell(stream), 0u);
+    selectStreamBackend(0);
     streamClose(stream);
 }
 
