@@ -238,10 +238,13 @@ TEST_F(SpriteTest, ColourKeyClearsExactlyTheKeyColourAndNeverRaisesAlpha) {
     EXPECT_EQ(p[15], 255);
     EXPECT_EQ(p[19], 77);  // the spare pixel is never touched
 
-    Texture again = makeTexture(2, 1, {magenta, white});
+    // Each channel must match alone: a pixel off in any one of them is not the key.
+    const uint8_t offRed[4] = {254, 0, 255, 255}, offGreen[4] = {255, 1, 255, 255};
+    Texture again = makeTexture(4, 1, {magenta, white, offRed, offGreen});
     applyColorKey(again, 0x00FF00FF);  // the key's own alpha plays no part
-    EXPECT_EQ(again.image->pixels[3], 0);
-    EXPECT_EQ(again.image->pixels[7], 255);
+    const uint8_t* q = again.image->pixels;
+    EXPECT_EQ(q[3], 0);
+    EXPECT_EQ(q[7] + q[11] + q[15], 3 * 255);
 
     Texture empty = makeTexture(0, 1, {});
     applyColorKey(empty, 0xFFFF00FF);
