@@ -61,6 +61,11 @@ TEST(Math, EdgeValues) {
     EXPECT_DOUBLE_EQ(mathAcos(1.0), 0.0);
     EXPECT_DOUBLE_EQ(mathAcos(0.0), pi / 2);
     EXPECT_EQ(mathPow(0.0, 0.0), 0.0);
+    EXPECT_TRUE(signbit(mathPow(-0.0, 3.0)));  // a zero base gives that very zero
+    EXPECT_FALSE(signbit(mathPow(0.0, -1.0)));
+    EXPECT_EQ(mathPow(2.0, -5000.0), 0.0);  // below the smallest double: a positive zero
+    EXPECT_FALSE(signbit(mathPow(2.0, -5000.0)));
+    EXPECT_EQ(mathPow(2.0, 5000.0), INFINITY);
     EXPECT_DOUBLE_EQ(mathPow(2.0, 10.0), 1024.0);
     EXPECT_DOUBLE_EQ(mathPow(4.0, 0.5), 2.0);
     EXPECT_NEAR(mathPow(10.0, -2.0), 0.01, 1e-15);
@@ -95,8 +100,10 @@ static int formatInto(char* buffer, uint32_t capacity, const char* fmt, ...) {
 TEST(FormatString, IntegerCharacterAndStringConversions) {
     EXPECT_EQ(format("Toasted:%d", 0), "Toasted:0");
     EXPECT_EQ(format("Countdown:%d", -3), "Countdown:-3");
-    EXPECT_EQ(format("[%5d|%-5d|%05d]", 42, 42, -42), "[   42|42   |-0042]");
-    EXPECT_EQ(format("%u %x %X %#x", 4294967295u, 255u, 255u, 26u), "4294967295 ff FF 0x1a");
+    EXPECT_EQ(format("[%5d|%-5d|%05d|%-05d]", 42, 42, -42, 42), "[   42|42   |-0042|42   ]");
+    EXPECT_EQ(format("%u %x %X %#x %#X %#u %#d", 4294967295u, 255u, 255u, 26u, 26u, 26u, 26),
+              "4294967295 ff FF 0x1a 0X1A 26 26");  // '#' marks hexadecimal only
+    EXPECT_EQ(format("[%.0s|%05s|%-05s]", "abc", "ab", "ab"), "[|000ab|ab   ]");
     EXPECT_EQ(format("%.3d|%i", 7, -2147483647 - 1), "007|-2147483648");
     EXPECT_EQ(format("%c%c%%", 'o', 'k'), "ok%");
     EXPECT_EQ(format("%s|%.2s|%4s|%-4s|", "abc", "abc", "ab", "ab"), "abc|ab|  ab|ab  |");
