@@ -117,6 +117,7 @@ TEST(FormatString, IntegerCharacterAndStringConversions) {
                      L"ab", L"abc"),
               "wide|w?|x?|   ab|ab  |ab");
     EXPECT_EQ(format("%hS|%hC|%S", "narrow", 'n', (const wchar_t*)nullptr), "narrow|n|(null)");
+    EXPECT_EQ(format("[%.0S|%05S|%-05S]", L"abc", L"ab", L"ab"), "[|000ab|ab   ]");
 }
 
 TEST(FormatString, HasNoFloatingPointAndCutsAtTheLimit) {
