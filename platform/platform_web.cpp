@@ -53,19 +53,6 @@ EM_JS(void, showPagePointer, (int visible), {
     document.getElementById('canvas').style.cursor = visible ? 'auto' : 'none';
 });
 
-EM_JS(void, setPageIcon, (const unsigned char* rgba, int width, int height), {
-    var canvas = document.createElement('canvas');
-    canvas.width = width;
-    canvas.height = height;
-    var context = canvas.getContext('2d');
-    var image = context.createImageData(width, height);
-    image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
-    context.putImageData(image, 0, 0);
-    var link = document.querySelector('link[rel=icon]') || document.head.appendChild(document.createElement('link'));
-    link.rel = 'icon';
-    link.href = canvas.toDataURL();
-});
-
 // Waits for the page's next animation frame: the frame just drawn is shown and the page's events run.
 EM_ASYNC_JS(void, waitForAnimationFrame, (), {
     await new Promise(function(resolve) {
@@ -265,7 +252,8 @@ void backendClientSize(int32_t, int32_t* width, int32_t* height) {
 
 uint32_t backendWindowState(int32_t) { return 0; }  // a canvas is never minimised
 
-void backendSetIcon(int32_t, const uint8_t* rgba, int32_t width, int32_t height) { setPageIcon(rgba, width, height); }
+// The page links its icon itself (zelmo.html): making one from the pixels cost start-up time.
+void backendSetIcon(int32_t, const uint8_t*, int32_t, int32_t) {}
 
 void backendMoveWindow(int32_t, int32_t, int32_t) {}  // the page places the canvas
 
