@@ -32,18 +32,20 @@ EM_JS(void, sizeCanvas, (int width, int height), {
     canvas.height = height;
 });
 
-// A page position in canvas pixels, through the canvas's on-page rectangle (fullscreen scales it):
-// x in point[0], y in point[1]. True when it lies on the canvas.
+// A page position in canvas pixels, through the canvas's on-page box as the page's CSS lays its
+// pixels out there: stretched over the box (in the page the box is 4:3 already), or whole and
+// centred in it with bars where the shapes differ (object-fit: contain, as in fullscreen).
+// x in point[0], y in point[1]. True when it lies on the canvas's pixels.
 EM_JS(int, canvasPoint, (double clientX, double clientY, int* point), {
     var canvas = document.getElementById('canvas');
     var box = canvas.getBoundingClientRect();
     if (box.width <= 0 || box.height <= 0) return 0;
-    // Fullscreen shows the canvas whole and centred in its box (object-fit: contain).
-    var scale = Math.min(box.width / canvas.width, box.height / canvas.height);
-    var left = box.left + (box.width - canvas.width * scale) / 2;
-    var top = box.top + (box.height - canvas.height * scale) / 2;
-    var x = Math.floor((clientX - left) / scale);
-    var y = Math.floor((clientY - top) / scale);
+    var scaleX = box.width / canvas.width, scaleY = box.height / canvas.height;
+    if (getComputedStyle(canvas).objectFit === 'contain') scaleX = scaleY = Math.min(scaleX, scaleY);
+    var left = box.left + (box.width - canvas.width * scaleX) / 2;
+    var top = box.top + (box.height - canvas.height * scaleY) / 2;
+    var x = Math.floor((clientX - left) / scaleX);
+    var y = Math.floor((clientY - top) / scaleY);
     HEAP32[point >> 2] = x;
     HEAP32[(point >> 2) + 1] = y;
     return x >= 0 && y >= 0 && x < canvas.width && y < canvas.height ? 1 : 0;
@@ -116,7 +118,9 @@ static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*)
     bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     if (down) playerPressedKey = true;
     platformTakeInput({inputKey, canvasSlot, key, down, event->altKey != 0, 0, 0, event->repeat != 0});
-    return EM_TRUE;  // F1 is not the browser's help, Space does not scroll the page
+    // Only the keys the shell acts on are taken from the browser (F1 is not its help); every other
+    // key keeps its meaning in the page: reload, find, Tab to the page's controls, scrolling.
+    return key == VK_ESCAPE || key == VK_F1 ? EM_TRUE : EM_FALSE;
 }
 
 static EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent* event, void*) {
