@@ -24,14 +24,19 @@ EM_JS(int, rasteriseOnCanvas,
     var baseline = Math.floor(pixelHeight * 1.5);
     if (!Module.glyphCanvas) Module.glyphCanvas = document.createElement('canvas');
     var canvas = Module.glyphCanvas;
-    canvas.width = side;
-    canvas.height = side;
-    var context = canvas.getContext('2d', {willReadFrequently: true});
-    context.clearRect(0, 0, side, side);
     // A JSON string is a CSS string for the face name: quotes and backslashes escaped.
-    context.font = weight + ' ' + pixelHeight + 'px ' + JSON.stringify(UTF8ToString(face));
-    context.textBaseline = 'alphabetic';
-    context.fillStyle = '#ffffff';
+    var font = weight + ' ' + pixelHeight + 'px ' + JSON.stringify(UTF8ToString(face));
+    var context = canvas.getContext('2d', {willReadFrequently: true});
+    // Sizing a canvas empties it and resets its context, and a font is parsed and resolved anew each
+    // time it is set: both only when the face changes, not for each of a font's glyphs.
+    if (canvas.width !== side || canvas.height !== side || Module.glyphFont !== font) {
+        canvas.width = side;
+        canvas.height = side;
+        context.font = Module.glyphFont = font;
+        context.textBaseline = 'alphabetic';
+        context.fillStyle = '#ffffff';
+    }
+    context.clearRect(0, 0, side, side);
     var text = String.fromCharCode(code);
     context.fillText(text, pad, baseline);
     var advance = Math.round(context.measureText(text).width);

@@ -1,9 +1,9 @@
 // The platform backend in a web page (emscripten): the canvas, the page's events, WebGL through EGL.
 //
-// The page's one canvas (#canvas) is the one window a program can have. The page's mouse, key and
-// focus events are handed to the front end as they come; the GL context is made through EGL so
-// that the browser's GL 1.1 emulation starts; presenting a frame hands control back to the page
-// until its next animation frame.
+// The page's one canvas (#canvas) is the one window a program can have. The page's mouse, touch,
+// key, focus and visibility events are handed to the front end as they come (a hidden page is a
+// minimised window); the GL context is made through EGL so that the browser's GL 1.1 emulation
+// starts; presenting a frame hands control back to the page until its next animation frame.
 #include "platform/backend.h"
 
 #include <EGL/egl.h>
@@ -32,18 +32,20 @@ EM_JS(void, sizeCanvas, (int width, int height), {
     canvas.height = height;
 });
 
-// A page position in canvas pixels, through the canvas's on-page rectangle (fullscreen scales it):
-// x in point[0], y in point[1]. True when it lies on the canvas.
+// A page position in canvas pixels, through the canvas's on-page box as the page's CSS lays its
+// pixels out there: stretched over the box (in the page the box is 4:3 already), or whole and
+// centred in it with bars where the shapes differ (object-fit: contain, as in fullscreen).
+// x in point[0], y in point[1]. True when it lies on the canvas's pixels.
 EM_JS(int, canvasPoint, (double clientX, double clientY, int* point), {
     var canvas = document.getElementById('canvas');
     var box = canvas.getBoundingClientRect();
     if (box.width <= 0 || box.height <= 0) return 0;
-    // Fullscreen shows the canvas whole and centred in its box (object-fit: contain).
-    var scale = Math.min(box.width / canvas.width, box.height / canvas.height);
-    var left = box.left + (box.width - canvas.width * scale) / 2;
-    var top = box.top + (box.height - canvas.height * scale) / 2;
-    var x = Math.floor((clientX - left) / scale);
-    var y = Math.floor((clientY - top) / scale);
+    var scaleX = box.width / canvas.width, scaleY = box.height / canvas.height;
+    if (getComputedStyle(canvas).objectFit === 'contain') scaleX = scaleY = Math.min(scaleX, scaleY);
+    var left = box.left + (box.width - canvas.width * scaleX) / 2;
+    var top = box.top + (box.height - canvas.height * scaleY) / 2;
+    var x = Math.floor((clientX - left) / scaleX);
+    var y = Math.floor((clientY - top) / scaleY);
     HEAP32[point >> 2] = x;
     HEAP32[(point >> 2) + 1] = y;
     return x >= 0 && y >= 0 && x < canvas.width && y < canvas.height ? 1 : 0;
@@ -53,23 +55,11 @@ EM_JS(void, showPagePointer, (int visible), {
     document.getElementById('canvas').style.cursor = visible ? 'auto' : 'none';
 });
 
-EM_JS(void, setPageIcon, (const unsigned char* rgba, int width, int height), {
-    var canvas = document.createElement('canvas');
-    canvas.width = width;
-    canvas.height = height;
-    var context = canvas.getContext('2d');
-    var image = context.createImageData(width, height);
-    image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
-    context.putImageData(image, 0, 0);
-    var link = document.querySelector('link[rel=icon]') || document.head.appendChild(document.createElement('link'));
-    link.rel = 'icon';
-    link.href = canvas.toDataURL();
-});
-
 // Waits for the page's next animation frame: the frame just drawn is shown and the page's events run.
 EM_ASYNC_JS(void, waitForAnimationFrame, (), {
     await new Promise(function(resolve) {
-        // A hidden page gets no animation frames; a timer keeps the program going there.
+        // A hidden page gets no animation frames. The game is minimised there and presents none, but
+        // the frame under way as the page hides, and a program that draws regardless, go on by a timer.
         var timer = setTimeout(resolve, 100);
         requestAnimationFrame(function() { clearTimeout(timer); resolve(); });
     });
@@ -129,7 +119,9 @@ static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*)
     bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     if (down) playerPressedKey = true;
     platformTakeInput({inputKey, canvasSlot, key, down, event->altKey != 0, 0, 0, event->repeat != 0});
-    return EM_TRUE;  // F1 is not the browser's help, Space does not scroll the page
+    // Only the keys the shell acts on are taken from the browser (F1 is not its help); every other
+    // key keeps its meaning in the page: reload, find, Tab to the page's controls, scrolling.
+    return key == VK_ESCAPE || key == VK_F1 ? EM_TRUE : EM_FALSE;
 }
 
 static EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent* event, void*) {
@@ -160,6 +152,71 @@ static EM_BOOL onFocus(int eventType, const EmscriptenFocusEvent*, void*) {
     return EM_FALSE;
 }
 
+// Touch: the first finger on the canvas's pixels is the left button at its point (it moves the
+// pointer), a second finger while the first is down is the right button; more are ignored. A
+// cancelled touch lets go as a lifted one does.
+enum { touchStart, touchMove, touchEnd };
+
+struct Finger {
+    bool down;
+    int32_t id;  // the page's identifier of the touch
+};
+static Finger leftFinger, rightFinger;
+
+static void touchInput(InputKind kind, uint32_t button, bool down, const int32_t* point) {
+    platformTakeInput({kind, canvasSlot, button, down, false, point[0], point[1], false});
+}
+
+// Called by the page's touch listeners (listenForTouches) with each changed touch, page position
+// unrounded: a finger on a phone lies between the page's pixels.
+extern "C" EMSCRIPTEN_KEEPALIVE void zelmoTouch(int phase, int32_t id, double clientX, double clientY) {
+    int32_t point[2] = {0, 0};
+    bool inside = canvasPoint(clientX, clientY, point) != 0;
+    bool isLeft = leftFinger.down && leftFinger.id == id, isRight = rightFinger.down && rightFinger.id == id;
+    if (phase == touchStart && inside && !isLeft && !isRight) {
+        if (!leftFinger.down) {
+            leftFinger = {true, id};
+            touchInput(inputPointer, 0, false, point);
+            touchInput(inputButton, 0, true, point);
+        } else if (!rightFinger.down) {
+            rightFinger = {true, id};
+            touchInput(inputButton, 1, true, point);
+        }
+    } else if (phase == touchMove && isLeft) {
+        touchInput(inputPointer, 0, false, point);
+    } else if (phase == touchEnd && isLeft) {
+        leftFinger.down = false;
+        touchInput(inputPointer, 0, false, point);
+        touchInput(inputButton, 0, false, point);
+    } else if (phase == touchEnd && isRight) {
+        rightFinger.down = false;
+        touchInput(inputButton, 1, false, point);
+    }
+}
+
+// The page's own listeners rather than html5's, whose positions come rounded to whole page pixels.
+// Taking the touches' default keeps the browser from making mouse events of them as well.
+EM_JS(void, listenForTouches, (), {
+    var phases = {touchstart: 0, touchmove: 1, touchend: 2, touchcancel: 2};
+    Object.keys(phases).forEach(function(type) {
+        document.getElementById('canvas').addEventListener(type, function(event) {
+            event.preventDefault();
+            for (var i = 0; i < event.changedTouches.length; ++i) {
+                var touch = event.changedTouches[i];
+                _zelmoTouch(phases[type], touch.identifier, touch.clientX, touch.clientY);
+            }
+        }, {passive: false});
+    });
+});
+
+EM_JS(int, pageHidden, (), { return document.hidden ? 1 : 0; });
+
+// A hidden page is a minimised window: no frame runs while the player cannot see it.
+static EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+    platformTakeInput({event->hidden ? inputMinimized : inputRestored, canvasSlot, 0, false, false, 0, 0, false});
+    return EM_FALSE;
+}
+
 static void installCallbacks() {
     if (callbacksInstalled) return;
     callbacksInstalled = true;
@@ -171,6 +228,8 @@ static void installCallbacks() {
     emscripten_set_mousemove_callback(page, nullptr, EM_TRUE, onMouse);
     emscripten_set_focus_callback(page, nullptr, EM_TRUE, onFocus);
     emscripten_set_blur_callback(page, nullptr, EM_TRUE, onFocus);
+    emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, onVisibility);
+    listenForTouches();
 }
 
 // --- Display mode and pointer -----------------------------------------------------------
@@ -194,7 +253,7 @@ EM_JS(void, leavePageFullscreen, (), {
 });
 
 // Asks for the canvas fullscreen at once: the key press that asked (F1) lets the page for a few
-// seconds. Refused (too late, or never allowed), it asks again at the player's next key or click.
+// seconds. Refused (too late, or never allowed), it asks again at the player's next key, click or tap.
 // The browser scales the canvas to the screen, its pixels unchanged, with bars where the shapes differ.
 EM_JS(void, enterPageFullscreen, (), {
     var canvas = document.getElementById('canvas');
@@ -205,10 +264,12 @@ EM_JS(void, enterPageFullscreen, (), {
         retry.cancel = function() {
             window.removeEventListener('keydown', retry, true);
             window.removeEventListener('mousedown', retry, true);
+            window.removeEventListener('touchend', retry, true);
             Module.fullscreenRetry = null;
         };
         window.addEventListener('keydown', retry, true);
         window.addEventListener('mousedown', retry, true);
+        window.addEventListener('touchend', retry, true);
         Module.fullscreenRetry = retry;
     });
 });
@@ -247,11 +308,14 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     return true;
 }
 
-void backendShowWindow(int32_t) {}
+// A canvas shown in a hidden page (one opened behind another tab) starts minimised.
+void backendShowWindow(int32_t slot) {
+    if (pageHidden()) platformTakeInput({inputMinimized, slot, 0, false, false, 0, 0, false});
+}
 
 void backendDestroyWindow(int32_t) {
     canvasSlot = goneWindow;
-    buttonsHeld = 0;
+    buttonsHeld = 0;  // fingers stay down: their lifting belongs to the next window
 }
 
 // The canvas's place belongs to the page.
@@ -263,9 +327,10 @@ void backendClientSize(int32_t, int32_t* width, int32_t* height) {
     *height = canvasHeight;
 }
 
-uint32_t backendWindowState(int32_t) { return 0; }  // a canvas is never minimised
+uint32_t backendWindowState(int32_t) { return pageHidden() ? nativeMinimized : 0; }
 
-void backendSetIcon(int32_t, const uint8_t* rgba, int32_t width, int32_t height) { setPageIcon(rgba, width, height); }
+// The page links its icon itself (zelmo.html): making one from the pixels cost start-up time.
+void backendSetIcon(int32_t, const uint8_t*, int32_t, int32_t) {}
 
 void backendMoveWindow(int32_t, int32_t, int32_t) {}  // the page places the canvas
 

@@ -58,7 +58,7 @@ def wait_until(what, check):
 class Page:
     """The game's page in headless Chromium, served from root; on the test's own clock unless test_clock is None."""
 
-    def __init__(self, root, test_clock=START_CLOCK, extra_arguments=(), page="zelmo.html"):
+    def __init__(self, root, test_clock=START_CLOCK, extra_arguments=(), page="zelmo.html", phone=False):
         self.server = serve(root)
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
@@ -79,6 +79,10 @@ class Page:
             fail("the page did not start the game: %s" % self.state())
         self.canvas = self.driver.find_element(By.ID, "canvas")
         self.point = (WIDTH // 2, HEIGHT // 2)
+        self.phone, self.touched = phone, None  # with fingers: where the last was lifted, None before the first
+        if phone:  # the canvas at about half its pixels
+            self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {"width": 412, "height": 915, "deviceScaleFactor": 1, "mobile": True})
+            self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 2})
 
     def state(self):
         return self.driver.execute_script("return window.zelmoState")
@@ -99,6 +103,8 @@ class Page:
 
     def move(self, x, y):
         self.point = (x, y)
+        if self.phone:
+            return  # no finger hovers: the next touch goes there
         # The page shows the canvas scaled, at least 1:1: the first whole page pixel in canvas pixel (x, y).
         box = self.driver.execute_script("return Module.canvas.getBoundingClientRect()")
         scale = box["width"] / WIDTH
@@ -107,7 +113,24 @@ class Page:
         actions.perform()
         self.settle()
 
+    # Fingers at canvas pixels' centres (between the page's pixels). Left: a tap the first time (the
+    # title), then a drag from the last touch's place; right: a second finger while the first is down.
+    def press_finger(self, button):
+        box, p = self.driver.execute_script("return Module.canvas.getBoundingClientRect()"), self.point
+        at = lambda *points: [{"x": box["left"] + (x + 0.5) * box["width"] / WIDTH, "id": i,  # noqa: E731
+                               "y": box["top"] + (y + 0.5) * box["height"] / HEIGHT} for i, (x, y) in enumerate(points)]
+        steps = ([("touchStart", at(p)), ("touchStart", at(p, p)), ("touchMove", at(p))] if button == MouseButton.RIGHT
+                 else [("touchStart", at(self.touched)), ("touchMove", at(p))] if self.touched else [("touchStart", at(p))])
+        for kind, fingers in steps + [("touchEnd", [])]:
+            self.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": fingers})
+            if len(steps) > 1 or kind == "touchEnd":
+                time.sleep(HOLD)
+                self.settle()
+        self.touched = p
+
     def press(self, button):
+        if self.phone:
+            return self.press_finger(button)
         actions = ActionBuilder(self.driver, duration=0)
         actions.pointer_action.pointer_down(button)
         actions.pointer_action.pause(HOLD)
@@ -246,6 +269,19 @@ def check_fullscreen_and_escape(page):
           " Play again started another")
 
 
+def check_hidden(page):
+    """Behind another tab the page is a minimised window: no frame runs; back in front, the game goes on."""
+    other = page.driver.execute_cdp_cmd("Target.createTarget", {"url": "about:blank"})
+    wait_until("the page to be hidden", lambda: page.driver.execute_script("return document.hidden"))
+    shown = page.frames()
+    time.sleep(1)  # ten turns of the 100 ms timer that kept a hidden page playing
+    if page.frames() != shown:
+        fail("%d frames shown while the page was hidden" % (page.frames() - shown))
+    page.driver.execute_cdp_cmd("Target.closeTarget", other)
+    page.settle()
+    print("hidden: no frame in a second; shown again, the game drew on")
+
+
 def play_script(page, reference_tool, script):
     """Plays SCRIPT in the page and compares its frames with those REFERENCE_TOOL draws natively."""
     references = tempfile.mkdtemp(prefix="zelmo-reference-")
@@ -288,11 +324,17 @@ def main():
     page = Page(web)
     try:
         play_script(page, reference_tool, script)
+        check_hidden(page)
         check_fullscreen_and_escape(page)
         failed = [answer for answer in QuietHandler.answered if answer[1] >= 400]
         if failed:
             fail("requests failed: %s" % failed)
         print("%d requests, none failed" % len(QuietHandler.answered))
+    finally:
+        page.close()
+    page = Page(web, phone=True)  # the script again on a phone, with fingers
+    try:
+        play_script(page, reference_tool, script)
     finally:
         page.close()
     print("PASS")

@@ -4,7 +4,8 @@
 Usage: browser_page.py WEB_BUILD_DIR
 
 A loading bar, then the hint in the status line; the canvas as the largest 4:3 box above it in a
-wide window, a small one and on a phone (which lays the page out at its own width); and what the
+wide window, a small one and on a phone (which lays the page out at its own width); the browser's
+keys left to it, only Escape and F1 taken while the game runs; and what the
 page says, with no "Play again", from file://, without zelmo.wasm and without WebGL. (Offline play
 and "Play again" by keyboard are browser_game.py's.)
 """
@@ -25,6 +26,14 @@ if (location.search === '?nowebgl') {
   var real = HTMLCanvasElement.prototype.getContext;
   HTMLCanvasElement.prototype.getContext = function(kind) { return /webgl/.test(kind) ? null : real.apply(this, arguments); };
 }"""
+# Keys pressed on the canvas while the game runs, Escape last (it ends the run): which had their default taken.
+KEYS = """var taken = {};
+addEventListener('keydown', function(event) { taken[event.key] = event.defaultPrevented; });
+[['Tab', 9], ['F5', 116], ['F11', 122], ['F12', 123], [' ', 32], ['ArrowDown', 40], ['Enter', 13], ['r', 82],
+ ['f', 70], ['F1', 112], ['Escape', 27]].forEach(function(key) { ['keydown', 'keyup'].forEach(function(type) {
+  Module.canvas.dispatchEvent(new KeyboardEvent(type, {key: key[0], keyCode: key[1], ctrlKey: /^[rf]$/.test(key[0]),
+                                                       bubbles: true, cancelable: true})); }); });
+return taken;"""
 
 
 def show(page, url, phase):
@@ -68,6 +77,10 @@ def main():
             check_fit(page, width, height, mobile)
         page.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
         print("a loading bar, then the hint; the canvas fits 1200x500, a 412x915 phone and 700x500 as the largest 4:3 box")
+        taken = page.driver.execute_script(KEYS)
+        if sorted(key for key, prevented in taken.items() if prevented) != ["Escape", "F1"] or len(taken) != 11:
+            fail("keys taken from the browser: %s" % taken)
+        print("keys: only F1 and Escape taken from the browser")
         for url, words in (("file://%s/zelmo.html" % web, "python3 -m http.server"),
                            (base + "broken/zelmo.html", "zelmo.wasm is missing or damaged (the server answered 404"),
                            (base + "game/zelmo.html?nowebgl", "no WebGL")):
