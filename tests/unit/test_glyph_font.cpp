@@ -49,6 +49,16 @@ Bounds inkBounds() {
     return b;
 }
 
+// The share of the ink box's pixels that are lit: well under 1 for "H" drawn blended, 1 when its
+// glyph's transparent texels paint the whole quad.
+double inkFill(const Bounds& b) {
+    std::vector<uint8_t> red = grabRed();
+    int lit = 0;
+    for (int y = b.top; y <= b.bottom; ++y)
+        for (int x = b.left; x <= b.right; ++x) lit += red[(size_t)y * 800 + x] > 127;
+    return b.empty() ? 0.0 : (double)lit / (b.width() * b.height());
+}
+
 class GlyphFontTest : public GlTest {
 protected:
     void SetUp() override {
@@ -130,11 +140,16 @@ TEST_F(GlyphFontTest, LongTextIsCutAt255Characters) {
 }
 
 TEST_F(GlyphFontTest, PrintTextRestoresTheModelviewAndChangesTheListBase) {
+    Bounds plain = inkOf("Ab", 10, 10, 1.0f);
     glMatrixMode(GL_MODELVIEW);
-    glTranslatef(5, 6, 0);
+    glTranslatef(5, 6, 0);  // the text's place is its own, whatever the modelview
     GLdouble before[16], after[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, before);
-    printText(10, 10, 1.0f, programFont.listBase, "Ab");
+    glMatrixMode(GL_PROJECTION);  // and whatever matrix is selected
+    Bounds moved = inkOf("Ab", 10, 10, 1.0f);
+    EXPECT_EQ(moved.left, plain.left);
+    EXPECT_EQ(moved.top, plain.top);
+    EXPECT_EQ(moved.right, plain.right);
     glGetDoublev(GL_MODELVIEW_MATRIX, after);
     EXPECT_EQ(memcmp(before, after, sizeof before), 0);
     GLint listBase = 0;
@@ -158,6 +173,7 @@ TEST_F(GlyphFontTest, PrintTextUnitRestoresMatricesEnablesAndTextureState) {
     glColor4ub(255, 255, 255, 255);
     printTextUnit(0.25f, 0.5f, 1.0f, programFont.listBase, "H");
     Bounds h = inkBounds();
+    EXPECT_LT(inkFill(h), 0.8);  // blended, though blending was off
     EXPECT_NEAR(h.top, 300, 1);     // y 0.5 of the viewport
     EXPECT_NEAR(h.bottom, 329, 1);  // one unit is 0.05 of 600 pixels high
     EXPECT_GT(h.left, 200);
@@ -185,7 +201,10 @@ TEST_F(GlyphFontTest, ConsecutivePrintTextHereCallsContinueOneLine) {
         glPushMatrix();
         glTranslatef(100, 400, 0);
         glScalef(40, -40, 1);
+        glDisable(GL_BLEND);  // blended all the same
         for (const char* part : parts) printTextHere(1.0f, programFont.listBase, "%s", part);
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        glEnable(GL_BLEND);
         glPopMatrix();
         return inkBounds();
     };
@@ -193,8 +212,23 @@ TEST_F(GlyphFontTest, ConsecutivePrintTextHereCallsContinueOneLine) {
     EXPECT_EQ(split.left, joined.left);
     EXPECT_NEAR(split.right, joined.right, 1);
     EXPECT_GT(split.right, first.right + 20);  // "B" came after "A", not over it
+    EXPECT_LT(inkFill(printHere({"H"})), 0.8);
     EXPECT_NEAR(first.top, 400, 1);  // the line box hangs one unit below the origin
     EXPECT_NEAR(first.bottom, 439, 1);
+}
+
+TEST_F(GlyphFontTest, BuildingAFontLeavesThePixelStoreAsItWas) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    glPixelStorei(GL_PACK_ALIGNMENT, 2);
+    GlyphFont second = {};
+    buildGlyphFont("Arial", 24, 400, &second);
+    GLint unpack = 0, pack = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    EXPECT_EQ(unpack, 8);
+    EXPECT_EQ(pack, 2);
+    glDeleteLists(second.listBase, glyphCount);
+    glDeleteTextures(glyphCount, second.textures);
 }
 
 TEST_F(GlyphFontTest, FontStillDrawsAfterModeSwitches) {

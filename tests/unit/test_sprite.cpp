@@ -102,6 +102,16 @@ TEST_F(SpriteTest, ZeroWidthOrHeightMeansNaturalSize) {
     EXPECT_TRUE(is(readPixel(12, 10), magenta));
     EXPECT_TRUE(is(readPixel(10, 12), black));   // not stretched to 50
     EXPECT_TRUE(is(readPixel(14, 11), black));
+    // A zero height alone, and a zero source height or width alone, mean the same.
+    clearToBlack();
+    drawSprite(20, 10, 50, 0, grid, 2, 1, 1, 0, 255, false, false);
+    EXPECT_TRUE(is(readPixel(20, 11), red));     // the whole image at its natural size
+    EXPECT_TRUE(is(readPixel(23, 10), black));
+    EXPECT_TRUE(is(readPixel(24, 11), black));
+    clearToBlack();
+    drawSprite(30, 10, 4, 2, grid, 2, 1, 0, 1, 255, false, false);
+    EXPECT_TRUE(is(readPixel(30, 11), red));
+    EXPECT_TRUE(is(readPixel(33, 10), black));
 }
 
 TEST_F(SpriteTest, AlphaZeroBindsButDrawsNothingAndTheColourIsLeftSet) {
