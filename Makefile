@@ -119,7 +119,8 @@ fuzz: fuzz-build
 test-fuzz-corpus: fuzz-build
 	$(FUZZ_BUILD)/fuzz_pcx tests/fuzz/corpus/pcx/*
 
-# Planted faults (tests/mutants.txt) against the unit suites: killed or survived, and the kill rate.
+# Planted faults (tests/mutants.txt, tests/mutants_added.txt) against the unit suites: killed or
+# survived, and the kill rate of each catalogue and of both.
 # Not part of make test: it rebuilds once per entry.
 mutants: deps
 	bash tools/mutants.sh

@@ -1,10 +1,13 @@
 #!/bin/bash
-# Planted faults: applies each entry of the catalogue (tests/mutants.txt) alone to a scratch copy of
-# the sources, rebuilds the unit suites incrementally, runs them, and reports whether they caught
-# the fault (killed) or not (survived), then the kill rate.
+# Planted faults: applies each entry of a catalogue alone to a scratch copy of the sources, rebuilds
+# the unit suites incrementally, runs them, and reports whether they caught the fault (killed) or not
+# (survived), then the kill rate. Without a catalogue it runs both: tests/mutants.txt (the team's own)
+# and tests/mutants_added.txt (faults written without reading the tests), and reports the kill rate
+# of each apart and of both together.
 #
 # Usage: tools/mutants.sh [CATALOGUE] [FIRST-LINE-FILTER]
-#        tools/mutants.sh --check [CATALOGUE]   only checks that every entry still applies (make test)
+#        tools/mutants.sh --check [CATALOGUE]   only checks that every entry still applies (make test);
+#                                               without a catalogue, both
 #   MUTANTS_DIR       scratch folder (default build-mutants)
 #   MUTANTS_SANITIZE  1: the suites as the sanitizer build of make test runs them (ASan+UBSan), which
 #                     also sees a read or write one byte outside a buffer
@@ -13,9 +16,10 @@
 # starting with # are comments.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-if [ "${1:-}" = --check ]; then
-    # Every entry names a file whose text holds the original exactly once: moved code re-points its
-    # entries instead of dropping them silently.
+DEFAULT_CATALOGUES=("$ROOT/tests/mutants.txt" "$ROOT/tests/mutants_added.txt")
+# Every entry names a file whose text holds the original exactly once: moved code re-points its
+# entries instead of dropping them silently.
+check_catalogue() {
     perl -e '
         my $bad = 0; my $n = 0;
         open(my $cat, "<", $ARGV[0]) or die "no catalogue $ARGV[0]\n";
@@ -31,10 +35,18 @@ if [ "${1:-}" = --check ]; then
             if ($count != 1) { print "STALE ($count matches): $line\n"; $bad++ }
         }
         print "$n entries, $bad stale\n";
-        exit($bad ? 1 : 0);' "$(realpath "${2:-$ROOT/tests/mutants.txt}")" "$ROOT"
-    exit $?
+        exit($bad ? 1 : 0);' "$(realpath "$1")" "$ROOT"
+}
+if [ "${1:-}" = --check ]; then
+    if [ -n "${2:-}" ]; then check_catalogue "$2"; exit $?; fi
+    status=0
+    for catalogue in "${DEFAULT_CATALOGUES[@]}"; do
+        printf '%s: ' "${catalogue#$ROOT/}"
+        check_catalogue "$catalogue" || status=1
+    done
+    exit $status
 fi
-CATALOGUE=$(realpath "${1:-$ROOT/tests/mutants.txt}")
+if [ -n "${1:-}" ]; then CATALOGUES=("$(realpath "$1")"); else CATALOGUES=("${DEFAULT_CATALOGUES[@]}"); fi
 ONLY=${2:-}
 SCRATCH=${MUTANTS_DIR:-$ROOT/build-mutants}
 SRC=$SCRATCH/src
@@ -75,6 +87,10 @@ suites_pass "" || { echo "the unchanged sources fail their tests"; tail -30 "$SC
 
 : >"$REPORT"
 total=0 killed=0 survived=0 equivalent=0 invalid=0
+summaries=()
+for CATALOGUE in "${CATALOGUES[@]}"; do
+echo "== ${CATALOGUE#$ROOT/}" | tee -a "$REPORT"
+before=($total $killed $survived $equivalent $invalid)
 while IFS= read -r line; do
     case "$line" in ''|'#'*) continue ;; esac
     [ -n "$ONLY" ] && [ "${line#*$ONLY}" = "$line" ] && continue
@@ -115,13 +131,18 @@ while IFS= read -r line; do
     touch "$file"
     echo "$result: $line" | tee -a "$REPORT"
 done <"$CATALOGUE"
+summaries+=("${CATALOGUE#$ROOT/} $((total - before[0])) $((killed - before[1])) $((survived - before[2])) $((equivalent - before[3])) $((invalid - before[4]))")
+done
 build >/dev/null
 
+# One line of counts and kill rates: name, applied, killed, survived, marked equivalent, invalid.
+summary() {
+    awk -v n="$1" -v t="$2" -v k="$3" -v s="$4" -v e="$5" -v i="$6" 'BEGIN {
+        printf "%s: %d applied, %d killed, %d survived (%d of them marked equivalent), %d invalid", n, t, k, s, e, i
+        if (t > 0) printf "; kill rate %.1f %% of all, %.1f %% of those not marked equivalent", 100 * k / t, (t > e) ? 100 * k / (t - e) : 100
+        printf "\n" }'
+}
 echo
-echo "mutants: $total applied, $killed killed, $survived survived ($equivalent of them marked equivalent), $invalid invalid" | tee -a "$REPORT"
-if [ "$total" -gt 0 ]; then
-    awk -v k="$killed" -v t="$total" -v e="$equivalent" 'BEGIN {
-        printf "kill rate: %.1f %% of all, %.1f %% of those not marked equivalent\n", 100 * k / t, (t > e) ? 100 * k / (t - e) : 100 }' |
-        tee -a "$REPORT"
-fi
+for line in "${summaries[@]}"; do summary $line; done | tee -a "$REPORT"
+[ "${#summaries[@]}" -gt 1 ] && summary "all catalogues" "$total" "$killed" "$survived" "$equivalent" "$invalid" | tee -a "$REPORT"
 [ "$invalid" -eq 0 ]
