@@ -238,7 +238,7 @@ TEST_F(GameTest, CaughtCritterBurnsInThreeStagesAndIsToastedAfter1350Millisecond
     clearField();
     blastAt(400, 300, 2000);  // the critter stands at the blast: no smoke ring covers it after 750 ms
     critterAlive[0] = 1;
-    critterPos[0] = {400, 300};
+    critterPos[0] = {399.5f, 300.5f};  // drawn at the rounded position, halves to even: 400, 300
     critterDir[0].movingLeft = 1;
     struct Moment {
         uint32_t t;
@@ -249,7 +249,7 @@ TEST_F(GameTest, CaughtCritterBurnsInThreeStagesAndIsToastedAfter1350Millisecond
         EXPECT_TRUE(tickAfter(2000 + moment.t));
         bool walking = moment.picture == &texCritter2;  // 2900 ms: the second walking picture
         expectCritterShows(moment.picture, walking, 400, 300, std::to_string(moment.t).c_str());
-        EXPECT_EQ(critterPos[0].x, 400.0f);  // caught: it neither moves nor turns
+        EXPECT_EQ(critterPos[0].x, 399.5f);  // caught: it neither moves nor turns
         EXPECT_EQ(critterDir[0].movingLeft, 1);
     }
     EXPECT_EQ(critterAlive[0], 0);
@@ -325,7 +325,7 @@ TEST_F(GameTest, SmokeRingsSpreadInSixStages) {
                   {901, 6, 1, 0, 0}};
     enterPlay();
     clearField();
-    blastAt(400, 300, 5000);
+    blastAt(400.6f, 299.6f, 5000);  // drawn at the rounded position: 401, 300
     for (const Stage& stage : stages) {
         SCOPED_TRACE(stage.t);
         EXPECT_TRUE(tickAfter(5000 + stage.t));
@@ -334,11 +334,36 @@ TEST_F(GameTest, SmokeRingsSpreadInSixStages) {
         size_t sprites = 0;
         for (int r = stage.firstRing; r <= stage.lastRing; ++r)
             for (const Sprite& s : rings[r]) {
-                drawSpriteAt(400 + s.dx, 300 + s.dy, *pictures[stage.stage - r]);
+                drawSpriteAt(401 + s.dx, 300 + s.dy, *pictures[stage.stage - r]);
                 ++sprites;
             }
         EXPECT_EQ(sprites, stage.sprites);
         EXPECT_EQ(shown, grabBlock(320, 220, 224, 224));
+    }
+    EXPECT_TRUE(tickAfter(5000 + 1500));  // the blast's last moment
+    EXPECT_EQ(blasting + chargeLive, 2);
+    EXPECT_TRUE(tickAfter(5000 + 1501));  // and past it
+    EXPECT_EQ(blasting + chargeLive, 0);
+}
+
+TEST_F(GameTest, EachHomingStepIsTheRuleInDoublePrecision) {
+    enterPlay();
+    clearField();
+    // From the corner towards the top, and from near the top-left towards the far corner, where a
+    // float subtraction of the positions would round.
+    const Point legs[2][2] = {{{715, 495}, {360, 54}}, {{35.0547943f, 36.5330048f}, {700, 500}}};
+    for (const auto& leg : legs) {
+        flyChargeAt(leg[0].x, leg[0].y, 100);
+        aimPoint = leg[1];
+        Point p = chargePos;
+        for (uint32_t t = 121; t < 600; t += 21) {  // a step every frame
+            ASSERT_TRUE(tickAfter(t));
+            double dx = (double)aimPoint.x - p.x, dy = (double)aimPoint.y - p.y;
+            long steps = lrint(sqrt(rint(dx) * rint(dx) + rint(dy) * rint(dy)));  // both rounded to even
+            p = {(float)(p.x + 2.0 * dx / (double)steps), (float)(p.y + 2.0 * dy / (double)steps)};
+            ASSERT_EQ(chargePos.x, p.x) << t;
+            ASSERT_EQ(chargePos.y, p.y) << t;
+        }
     }
 }
 

@@ -17,6 +17,8 @@ TEST(PixelDistance, RoundsEachDifferenceTiesToEven) {
     EXPECT_EQ(pixelDistance({0, 0}, {80, 0}), 80.0);
     EXPECT_NEAR(pixelDistance({0, 0}, {48, 63}), 79.202, 0.001);
     EXPECT_EQ(pixelDistance({10.5f, 0}, {0, 0}), 10.0);  // 10.5 rounds to 10
+    EXPECT_EQ(pixelDistance({0, 2.75f}, {0, 0}), 3.0);   // each difference rounded, not cut
+    EXPECT_EQ(pixelDistance({2.75f, 0}, {0, 0}), 3.0);
     // The exact difference is rounded once: 79.4999962 gives 79 (a float subtraction would round it
     // to 79.5 first, and that to 80), so such a critter is inside the blast radius.
     const float justAbove35 = 35.0f + ldexpf(1.0f, -18);
@@ -69,7 +71,12 @@ TEST(SetUpRound, HidesThePointerOnceMoreEachRoundOnlyInFullscreen) {
     };
     displayConfig.fullscreen = 1;
     int32_t before = pointerCount();
+    toasted = toastedAtLastBonus = 15, gameOver = chargeLive = blasting = 1, charges = 0;  // a round over
     setUpRound();
+    EXPECT_EQ(toastedAtLastBonus, 0);
+    EXPECT_EQ(gameOver, 0);
+    EXPECT_EQ(chargeLive + blasting, 2);  // the charge is the play frame's, not touched here
+    chargeLive = blasting = 0;
     EXPECT_EQ(pointerCount(), before - 1);
     setUpRound();
     EXPECT_EQ(pointerCount(), before - 2);
