@@ -25,6 +25,7 @@ protected:
         // The layer tracks what is set through it: start both from the same state.
         compatDisable(GL_TEXTURE_2D);
         compatDisable(GL_BLEND);
+        compatEnable(GL_LINE_SMOOTH);  // as the window did with GL's own call
         compatBindTexture(GL_TEXTURE_2D, 0);
         compatTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         clearToBlack();
@@ -69,6 +70,8 @@ void recordGlyph(Calls calls, GLuint list, GLuint texture, float shift) {
     calls.texCoord2f(1, 0);
     calls.vertex3f(40, 0, 0);
     calls.end();
+    calls.color4ub(10, 20, 30, 40);  // outside a primitive: GL's current colour and coordinate at once
+    calls.texCoord2f(0.25f, 0.75f);
     calls.translatef(50 - shift, -3, 0);
     calls.endList();
 }
@@ -114,6 +117,7 @@ TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
     glListBase(real - 32);
     glCallLists(4, GL_UNSIGNED_BYTE, text);
     std::vector<uint8_t> expected = screen();
+    GlState expectedState = readGlState();
 
     clearToBlack();
     GLuint compat = compatGenLists(3);
@@ -128,6 +132,10 @@ TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
     compatListBase(compat - 32);
     compatCallLists(4, GL_UNSIGNED_BYTE, text);
     EXPECT_EQ(screen(), expected);
+    EXPECT_EQ(glStateDifferences(expectedState, readGlState()), "");
+    GLfloat coord[4];
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, coord);
+    EXPECT_TRUE(coord[0] == 0.25f && coord[1] == 0.75f) << coord[0] << "," << coord[1];
 
     // Through an int array and one by one, with a name past the lists that draws nothing.
     clearToBlack();
@@ -154,6 +162,29 @@ TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
     compatDeleteLists(compat, 3);
     glDeleteLists(real, 3);
     glDeleteTextures(2, textures);
+
+    // Names 1 to 1024: one at a time every one of them is handed out and is a list, 1025 is not.
+    std::vector<GLuint> singles;
+    for (GLuint name; (name = compatGenLists(1)) != 0;) singles.push_back(name);
+    for (GLuint name = 0; name <= 1025; ++name) ASSERT_EQ(compatIsList(name), name >= 1 && name <= 1024) << name;
+    for (GLuint name : singles) compatDeleteLists(name, 1);
+    EXPECT_EQ(compatGenLists(1025), 0u);
+    ASSERT_EQ(compatGenLists(1024), 1u) << "the whole range at once";
+    // 16384 recorded calls in all, whatever garbage came before: 256 lists of 64 calls fill them
+    // exactly and a 257th records nothing.
+    for (GLuint list = 1; list <= 257; ++list) {
+        compatNewList(list, GL_COMPILE);
+        for (int i = 0; i < 64; ++i) compatTranslatef(1, 0, 0);
+        compatEndList();
+    }
+    GLfloat matrix[16];
+    for (GLuint from : {1u, 257u}) {
+        glLoadIdentity();
+        for (GLuint list = from; list <= 257; ++list) compatCallList(list);
+        glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
+        EXPECT_EQ(matrix[12], from == 1 ? 16384.0f : 0.0f) << "from list " << from;
+    }
+    compatDeleteLists(1, 1024);
 }
 
 TEST_F(GlCompatTest, NestedAndExecutingListsAndTheColourOfEveryVertex) {
@@ -252,15 +283,36 @@ TEST_F(GlCompatTest, AttributeStacksRestoreWhatTheirBitsCover) {
     EXPECT_EQ((GLuint)binding, textures[1]);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
-    // Sixteen deep: a seventeenth push is refused, and sixteen pops reach the first state.
-    for (int i = 0; i < 17; ++i) {
-        compatPushAttrib(GL_ENABLE_BIT);
-        if (i == 0) compatEnable(GL_CULL_FACE);
+    // Both stacks against Mesa's (16 deep too), from the state as it stands and the layer's view of
+    // it, pushed with mixed bits: after each pop, and one more on the empty stacks, every piece of
+    // state is Mesa's.
+    const GLenum caps[] = {GL_TEXTURE_2D, GL_BLEND,       GL_DEPTH_TEST,   GL_CULL_FACE, GL_ALPHA_TEST,
+                           GL_LIGHTING,   GL_FOG,         GL_LINE_SMOOTH,  GL_SCISSOR_TEST, GL_DITHER};
+    const GLint alignments[] = {1, 2, 4, 8};
+    std::vector<GlState> popped[2];  // by Mesa, by the layer
+    for (bool layer : {false, true}) {
+        for (int level = 0; level <= 16; ++level) {  // the 17th push of each is refused
+            GLbitfield bits = level % 3 == 0 ? GL_ENABLE_BIT | GL_TEXTURE_BIT : level % 3 == 1 ? GL_ENABLE_BIT : GL_CURRENT_BIT;
+            GLbitfield clientBits = level % 3 == 1 ? GL_CLIENT_VERTEX_ARRAY_BIT : GL_CLIENT_PIXEL_STORE_BIT;
+            layer ? compatPushAttrib(bits) : glPushAttrib(bits);
+            layer ? compatPushClientAttrib(clientBits) : glPushClientAttrib(clientBits);
+            for (int k = 0; k < 10; ++k) (layer ? ((level + k) % 3 ? compatDisable : compatEnable)
+                                                : ((level + k) % 3 ? glDisable : glEnable))(caps[k]);
+            (layer ? compatBindTexture : glBindTexture)(GL_TEXTURE_2D, textures[level / 2 % 2]);
+            (layer ? compatTexEnvi : glTexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, level % 2 ? GL_REPLACE : GL_MODULATE);
+            (layer ? compatPixelStorei : glPixelStorei)(GL_PACK_ALIGNMENT, alignments[level % 4]);
+            (layer ? compatPixelStorei : glPixelStorei)(GL_UNPACK_ALIGNMENT, alignments[(level + 1) % 4]);
+        }
+        for (int pop = 0; pop <= 16; ++pop) {
+            layer ? compatPopAttrib() : glPopAttrib();
+            layer ? compatPopClientAttrib() : glPopClientAttrib();
+            popped[layer].push_back(readGlState());
+            popped[layer].back().attribDepth = popped[layer].back().clientAttribDepth = 0;  // the layer keeps its own stacks
+            for (GLenum cap : caps)
+                EXPECT_TRUE(!layer || compatIsEnabled(cap) == glIsEnabled(cap)) << "pop " << pop << ", cap " << cap;
+        }
     }
-    for (int i = 0; i < 16; ++i) compatPopAttrib();
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    compatPopAttrib();  // an empty stack: nothing happens
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    for (int pop = 0; pop <= 16; ++pop) EXPECT_EQ(glStateDifferences(popped[0][pop], popped[1][pop]), "") << "pop " << pop;
 
     glPixelStorei(GL_PACK_ALIGNMENT, 2);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
@@ -343,6 +395,36 @@ TEST_F(GlCompatTest, ColourIndexUploadsGoThroughShiftOffsetAndMapsAsInGl) {
         }
     }
     EXPECT_GT(opaque, 100) << "indices at and past 64 are opaque";
+
+    // Every texel of every base format at every unpack alignment, read back, against Mesa given the
+    // same rows of 9 unpadded (each alignment pads them differently); the maps' values k/64 land on
+    // .25, .5 and .75 of a step once scaled to bytes, so rounding shows.
+    const GLenum mapNames[] = {GL_PIXEL_MAP_I_TO_R, GL_PIXEL_MAP_I_TO_G, GL_PIXEL_MAP_I_TO_B, GL_PIXEL_MAP_I_TO_A};
+    for (int m = 0; m < 4; ++m) {
+        for (int i = 0; i < 256; ++i) map[i] = (float)(i * (2 * m + 3) % 65) / 64.0f;
+        glPixelMapfv(mapNames[m], 256, map);
+        compatPixelMapfv(mapNames[m], 256, map);
+    }
+    GLubyte packed[27], padded[3 * 16];
+    for (int i = 0; i < 27; ++i) packed[i] = (GLubyte)(i * 29 + 5);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (GLenum format : {GL_ALPHA, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA}) {
+        for (GLint alignment : {1, 2, 4, 8}) {
+            for (int i = 0; i < 27; ++i) padded[i / 9 * ((9 + alignment - 1) / alignment * alignment) + i % 9] = packed[i];
+            std::vector<GLubyte> mesa(27 * 4), layer(27 * 4);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            glBindTexture(GL_TEXTURE_2D, textures[0]);
+            glTexImage2D(GL_TEXTURE_2D, 0, (GLint)format, 9, 3, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, packed);
+            glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, mesa.data());
+            glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+            compatBindTexture(GL_TEXTURE_2D, textures[1]);
+            compatTexImage2D(GL_TEXTURE_2D, 0, (GLint)format, 9, 3, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, padded);
+            glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, layer.data());
+            EXPECT_EQ(mesa, layer) << format << " at alignment " << alignment;
+            glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+            EXPECT_EQ(unpack, alignment);
+        }
+    }
     glDeleteTextures(2, textures);
 }
 
@@ -357,6 +439,7 @@ TEST_F(GlCompatTest, ScalingAgreesWithGluWhenItShrinksAndHalves) {
         {GL_RGB, 3, 50, 30, 7, 5, 1, 4},            // odd rows on both sides
         {GL_LUMINANCE_ALPHA, 2, 9, 9, 3, 2, 2, 8},
         {GL_LUMINANCE, 1, 14, 14, 13, 13, 1, 1},  // 13 x (14 / 13) in floats is past the last pixel
+        {GL_RGB, 3, 11, 7, 3, 2, 8, 8},           // rows padded to 8, not to 4, on both sides
     };
     for (const Case& c : cases) {
         auto stride = [&](int width, int alignment) { return (width * c.components + alignment - 1) / alignment * alignment; };
