@@ -78,6 +78,9 @@ TEST_F(FrontEndTest, WindowCallsSendTheirSequencesAndTheLastWindowLetsTheSaverRu
                                        {b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0},
                                        {b, WM_DESTROY, 0, 0}}));
     EXPECT_FALSE(platScreenSaverAllowed());  // a is still there
+    int32_t width = 0, height = 0;  // a window not yet shown is hidden, not minimised
+    EXPECT_TRUE(platGetClientSize(a, &width, &height));
+    EXPECT_EQ(width * 1000 + height, 320 * 1000 + 200);
     platDestroyWindow(a);
     EXPECT_TRUE(platScreenSaverAllowed());
     a = nullptr;
