@@ -153,7 +153,30 @@ TEST(Pcx, PicturesOutsideTheSupportedKindAreRejected) {
     EXPECT_TRUE(rejected(spec));
     spec = sized(1, 65535);
     EXPECT_TRUE(rejected(spec));
-    EXPECT_FALSE(decode(std::vector<uint8_t>(128 + 767, 0)).ok);  // too short for header and palette
+    // Each side alone at the limit and one past it, with data that could fill every one of them.
+    std::vector<uint8_t> runs;
+    for (int i = 0; i < 261; ++i) runs.insert(runs.end(), {0xFF, 1});  // 261 x 63 pixels
+    struct Side {
+        uint32_t width, height;
+        bool ok;
+    } sides[] = {{16384, 1, true}, {16385, 1, false}, {1, 16384, true}, {1, 16385, false}};
+    for (const Side& s : sides) {
+        Decoded d = decode(buildPcx(sized(s.width, s.height), runs));
+        ASSERT_EQ(d.ok, s.ok) << s.width << "x" << s.height;
+        if (s.ok) {
+            EXPECT_EQ(pixelAt(d, 0), testColour(1));
+        }
+    }
+    EXPECT_EQ(pixelAt(decode(buildPcx(sized(16384, 1), runs)), 16383), testColour(1));
+    // Header and palette alone (no marker, no data) are the smallest file: a line needs no data.
+    std::vector<uint8_t> bare = buildPcx(sized(4, 1), {});
+    bare.erase(bare.begin() + 128);
+    Decoded smallest = decode(bare);
+    ASSERT_TRUE(smallest.ok);
+    EXPECT_EQ(pixelAt(smallest, 3), (std::vector<uint8_t>{0, 0, 0, 0}));
+    bare.pop_back();
+    EXPECT_FALSE(decode(bare).ok);  // one byte short of header and palette
+    EXPECT_FALSE(decode(std::vector<uint8_t>(128 + 767, 0)).ok);  // short, and 0 bits a pixel besides
     streamOps = {};
     EXPECT_FALSE(decode(buildPcx(sized(4, 4), data), 1).ok);  // no backend: nothing to read with
     selectStreamBackend(0);
@@ -219,6 +242,25 @@ TEST(Pcx, RunsAreCutAtTheBufferEndAndShortDataEndsThePicture) {
     EXPECT_EQ(pixelAt(d, 19), testColour(5));
     EXPECT_EQ(pixelAt(d, 20), (std::vector<uint8_t>{0, 0, 0, 0}));
     EXPECT_EQ(pixelAt(d, 25), (std::vector<uint8_t>{0, 0, 0, 0}));
+
+    // The marker as the colour byte of a pair that ends the data (written), and as a count whose
+    // colour byte would lie past the data (nothing written for it).
+    struct Tail {
+        std::vector<uint8_t> data;
+        uint8_t marker;
+        int written;
+    } tails[] = {{{0xC2, 4, 0xC3}, 5, 5}, {{0xC2, 4}, 0xC3, 2}};
+    const std::vector<uint8_t> none = {0, 0, 0, 0};
+    for (const Tail& t : tails) {
+        PcxSpec spec = sized(8, 1);
+        spec.paletteMarker = t.marker;
+        d = decode(buildPcx(spec, t.data));
+        ASSERT_TRUE(d.ok);
+        for (int i = 0; i < 9; ++i) {
+            std::vector<uint8_t> expected = i < t.written ? testColour(i < 2 ? 4 : t.marker) : none;
+            EXPECT_EQ(pixelAt(d, i), expected) << "pixel " << i << " of " << t.written;
+        }
+    }
 }
 
 std::string tempDir() {

@@ -287,6 +287,18 @@ TEST_F(SpriteTest, RescaleThenUploadAndDropKeepsTheSize) {
     EXPECT_TRUE(is(readPixel(511, 511), cyan));
     EXPECT_TRUE(is(readPixel(513, 300), black));
     release(picture);
+
+    // Each side alone at the limit is taken; one past it is refused and the image left as it was.
+    struct Side {
+        int32_t width, height, pixels;
+    } sides[] = {{16384, 1, 16384}, {16385, 1, 1}, {1, 16384, 16384}, {1, 16385, 1}};
+    for (const Side& s : sides) {
+        Texture strip = makeTexture(1, 1, {cyan});
+        rescaleImage(strip, s.width, s.height, GL_RGBA);
+        EXPECT_EQ(strip.image->width * strip.image->height, s.pixels) << s.width << "x" << s.height;
+        EXPECT_EQ(memcmp(strip.image->pixels + 4 * (s.pixels - 1), cyan, 4), 0);
+        release(strip);
+    }
 }
 
 // Three-byte rows of odd length: the buffers hold exactly 3 x width x height bytes, so any row
