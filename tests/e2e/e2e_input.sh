@@ -54,10 +54,13 @@ for i in $(seq "$TAPS"); do
     switched=$((switched + 1))
 done
 check "$TAPS quick F1 taps give $TAPS switches" "$switched" "$TAPS"
-# An even number of switches is back in fullscreen, an odd one in a window.
-xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && mode=fullscreen || mode=windowed
-check "after $TAPS switches the window is in the mode the count gives" "$mode" \
-    "$( [ $((TAPS % 2)) = 0 ] && echo fullscreen || echo windowed)"
+# An even number of switches is back in fullscreen, an odd one in a window (the window manager may
+# take a moment to mark a new window fullscreen).
+wanted=$( [ $((TAPS % 2)) = 0 ] && echo fullscreen || echo windowed)
+mode_of() { xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN && echo fullscreen || echo windowed; }
+in_mode() { [ "$(mode_of "$1")" = "$2" ]; }
+wait_until 10 in_mode "$WIN" "$wanted"
+check "after $TAPS switches the window is in the mode the count gives" "$(mode_of "$WIN")" "$wanted"
 # F1 held for two seconds, long enough for the key's repeat: one switch, not one per repeat.
 xset r rate 250 30
 seen=" $WIN "
