@@ -1,9 +1,12 @@
 // The game scenario harness.
 #include "game_fixture.h"
 
+#include <tuple>
+
 #include "app/app.h"
 #include "draw/sprite.h"
 #include "platform/gl.h"
+#include "platform/platform.h"
 #include "shell/input.h"
 #include "shell/window.h"
 
@@ -71,4 +74,30 @@ std::vector<uint8_t> grabBlock(int32_t x, int32_t y, int32_t width, int32_t heig
 void drawBackgroundOnly() {
     fillScreen(0xFF000000);
     drawSpriteSized(0, 0, 800, 600, texBackground, 0, 0, 0, 0);
+}
+
+CritterRecord critterRecord(uint32_t i) {
+    return {critterPos[i].x, critterPos[i].y, critterDir[i].movingLeft, critterDir[i].movingUp, critterLastStep[i]};
+}
+
+void placeCritter(uint32_t i, const CritterRecord& record) {
+    critterAlive[i] = 1;
+    critterPos[i] = {record.x, record.y};
+    critterDir[i] = {record.left, record.up};
+    critterLastStep[i] = record.lastStep;
+}
+
+bool operator==(const CritterRecord& a, const CritterRecord& b) {
+    return std::tie(a.x, a.y, a.left, a.up, a.lastStep) == std::tie(b.x, b.y, b.left, b.up, b.lastStep);
+}
+
+void PrintTo(const CritterRecord& critter, std::ostream* out) {
+    out->precision(9);  // enough for any float to show apart from its neighbours
+    *out << "{x " << critter.x << ", y " << critter.y << ", left " << +critter.left << ", up " << +critter.up
+         << ", lastStep " << critter.lastStep << "}";
+}
+
+int32_t pointerCount() {
+    platShowCursor(true);
+    return platShowCursor(false);
 }

@@ -2,6 +2,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <utility>
+
 #include "draw/glyph_font.h"
 #include "game/assets.h"
 #include "game/rules.h"
@@ -23,6 +26,11 @@ protected:
     void enterPlay();
     // The round with every critter gone, so that nothing wanders into a test's way.
     void clearField();
+    // Into the first round, with every critter gone.
+    void enterEmptyPlay() {
+        enterPlay();
+        clearField();
+    }
     // A charge in flight at (x, y), aimed at itself (it holds still), launched at launchedAt.
     void flyChargeAt(float x, float y, uint32_t launchedAt);
     // A charge blasting at (x, y) since blastAt.
@@ -33,3 +41,21 @@ protected:
 std::vector<uint8_t> grabBlock(int32_t x, int32_t y, int32_t width, int32_t height);
 // The field as playFrame draws it before anything else, for reference images.
 void drawBackgroundOnly();
+
+// One critter: where it stands, its heading and the time of its last step check.
+struct CritterRecord {
+    float x, y;
+    uint8_t left, up;
+    uint32_t lastStep;
+};
+CritterRecord critterRecord(uint32_t i);
+// Makes critter i alive with the record's place, heading and step time.
+void placeCritter(uint32_t i, const CritterRecord& record);
+bool operator==(const CritterRecord& a, const CritterRecord& b);
+void PrintTo(const CritterRecord& critter, std::ostream* out);
+
+// Both coordinates, so that one comparison checks and prints both.
+inline std::pair<float, float> xy(Point p) { return {p.x, p.y}; }
+inline std::pair<uint32_t, uint32_t> xy(VirtualMouse m) { return {m.x, m.y}; }
+// The pointer's show count, left as it was.
+int32_t pointerCount();

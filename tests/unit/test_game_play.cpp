@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
-#include <string>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "draw/sprite.h"
@@ -45,10 +46,7 @@ TEST_F(GameTest, PauseThenTitleUntilEitherClickThenARoundWithTwentyCrittersAndFi
     fillScreen(0xFF000000);  // the title picture stretched over the band from 100 to 500, on black
     drawSpriteSized(0, 100, 800, 400, texTitle, 0, 0, 0, 0);
     EXPECT_TRUE(shown == grabBlock(0, 0, 800, 600));
-    EXPECT_TRUE(isBlack(readPixel(400, 99)));
-    EXPECT_FALSE(isBlack(readPixel(400, 100)));
-    EXPECT_FALSE(isBlack(readPixel(400, 499)));
-    EXPECT_TRUE(isBlack(readPixel(400, 500)));
+    for (int32_t y : {99, 100, 499, 500}) EXPECT_EQ(isBlack(readPixel(400, y)), y == 99 || y == 500) << y;
 
     scriptMessage(WM_RBUTTONDOWN);  // the right button starts the game as well, with a tap shorter than a frame
     scriptMessage(WM_RBUTTONUP);
@@ -65,9 +63,7 @@ TEST_F(GameTest, PauseThenTitleUntilEitherClickThenARoundWithTwentyCrittersAndFi
     EXPECT_EQ(charges, 5u);
     EXPECT_EQ(chargeLive, 0);  // the click was not seen by the play frame
     EXPECT_EQ(toasted, 0);
-    int alive = 0;
-    for (uint32_t i = 0; i < critterCount; ++i) alive += critterAlive[i];
-    EXPECT_EQ(alive, 20);
+    EXPECT_EQ(std::count(critterAlive, critterAlive + critterCount, 1), 20);
     for (int i = 0; i < 5; ++i) EXPECT_TRUE(iconShown(i)) << i;
     EXPECT_FALSE(iconShown(5));
     EXPECT_GT(textPixels(200, 300), 20);  // "Toasted:0"
@@ -75,8 +71,7 @@ TEST_F(GameTest, PauseThenTitleUntilEitherClickThenARoundWithTwentyCrittersAndFi
 }
 
 TEST_F(GameTest, LeftClickLaunchesFromTheCornerAndTheIconsCatchUpOnTheNextFrame) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     scriptMessage(WM_MOUSEMOVE, 0, makeLParam(400, 300));
     scriptMessage(WM_LBUTTONDOWN);
     lastHomingStep = 0;  // from long ago: the launch itself starts the homing clock
@@ -84,11 +79,9 @@ TEST_F(GameTest, LeftClickLaunchesFromTheCornerAndTheIconsCatchUpOnTheNextFrame)
     EXPECT_EQ(chargeLive, 1);
     EXPECT_EQ(lastHomingStep, 20u);
     EXPECT_EQ(charges, 4u);
-    EXPECT_EQ(chargePos.x, 715.0f);
-    EXPECT_EQ(chargePos.y, 495.0f);
+    EXPECT_EQ(xy(chargePos), std::make_pair(715.0f, 495.0f));
     EXPECT_EQ(launchTime, 20u);
-    EXPECT_EQ(aimPoint.x, 400.0f);
-    EXPECT_EQ(aimPoint.y, 300.0f);
+    EXPECT_EQ(xy(aimPoint), std::make_pair(400.0f, 300.0f));
     EXPECT_EQ(chargeFacesLeft, 1);
     EXPECT_TRUE(iconShown(4));  // drawn before the launch
     EXPECT_EQ(textPixels(600, 760), 0);
@@ -102,16 +95,14 @@ TEST_F(GameTest, LeftClickLaunchesFromTheCornerAndTheIconsCatchUpOnTheNextFrame)
 }
 
 TEST_F(GameTest, TapsShorterThanAFrameLaunchAtThePressPointAndBlast) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     scriptMessage(WM_MOUSEMOVE, 0, makeLParam(400, 300));
     scriptMessage(WM_LBUTTONDOWN);
     scriptMessage(WM_LBUTTONUP);
     EXPECT_TRUE(tickAfter(20));
     EXPECT_EQ(chargeLive, 1);
     EXPECT_EQ(charges, 4u);
-    EXPECT_EQ(aimPoint.x, 400.0f);
-    EXPECT_EQ(aimPoint.y, 300.0f);
+    EXPECT_EQ(xy(aimPoint), std::make_pair(400.0f, 300.0f));
     EXPECT_EQ(inputState.leftButton, 0);  // released once a frame has seen it
     scriptMessage(WM_MOUSEMOVE, 0, makeLParam(600, 200));
     EXPECT_TRUE(tickAfter(40));
@@ -127,8 +118,7 @@ TEST_F(GameTest, TapsShorterThanAFrameLaunchAtThePressPointAndBlast) {
 }
 
 TEST_F(GameTest, ChargeHomesAboutTwoPixelsAtMostEveryTwentyMillisecondsAndHoldsStillWhenClose) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     flyChargeAt(715, 495, 100);
     aimPoint = {400, 300};
     Point before = chargePos;
@@ -136,14 +126,12 @@ TEST_F(GameTest, ChargeHomesAboutTwoPixelsAtMostEveryTwentyMillisecondsAndHoldsS
     EXPECT_TRUE(tickAfter(120));  // 20 ms: not yet, more must pass
     EXPECT_EQ(chargePos.x, before.x);
     EXPECT_TRUE(tickAfter(121));
-    double step = hypot(chargePos.x - before.x, chargePos.y - before.y);
-    EXPECT_NEAR(step, 2.0, 0.01);
+    EXPECT_NEAR(hypot(chargePos.x - before.x, chargePos.y - before.y), 2.0, 0.01);
     EXPECT_LT(chargePos.x, before.x);
     EXPECT_LT(chargePos.y, before.y);
     EXPECT_EQ(lastHomingStep, 121u);
     for (uint32_t t = 137; t < 400; t += 16) EXPECT_TRUE(tickAfter(t));  // at 60 frames a second
-    double travelled = hypot(chargePos.x - 715.0, chargePos.y - 495.0);
-    EXPECT_NEAR(travelled, 2.0 * 9, 0.1);  // a step every second frame: 9 more in 279 ms
+    EXPECT_NEAR(hypot(chargePos.x - 715.0, chargePos.y - 495.0), 2.0 * 9, 0.1);  // a step every second frame: 9 more
 
     aimPoint = {chargePos.x + 2.9f, chargePos.y};  // rounded distance 3: holds still
     before = chargePos;
@@ -153,14 +141,12 @@ TEST_F(GameTest, ChargeHomesAboutTwoPixelsAtMostEveryTwentyMillisecondsAndHoldsS
 }
 
 TEST_F(GameTest, HeldLeftButtonSteersTheAimWithinTheField) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     flyChargeAt(400, 300, 0);
     scriptMessage(WM_MOUSEMOVE, 0, makeLParam(799, 5));
     scriptMessage(WM_LBUTTONDOWN);
     EXPECT_TRUE(tickAfter(16));
-    EXPECT_EQ(aimPoint.x, 710.0f);
-    EXPECT_EQ(aimPoint.y, 35.0f);
+    EXPECT_EQ(xy(aimPoint), std::make_pair(710.0f, 35.0f));
     EXPECT_EQ(chargeFacesLeft, 0);
     scriptMessage(WM_LBUTTONUP);
     scriptMessage(WM_MOUSEMOVE, 0, makeLParam(100, 100));
@@ -169,8 +155,7 @@ TEST_F(GameTest, HeldLeftButtonSteersTheAimWithinTheField) {
 }
 
 TEST_F(GameTest, FuseRunsTenSecondsAndThenTheChargeBlastsByItself) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     flyChargeAt(400, 300, 50);
     EXPECT_TRUE(tickAfter(10050));
     EXPECT_EQ(blasting, 0);
@@ -182,8 +167,7 @@ TEST_F(GameTest, FuseRunsTenSecondsAndThenTheChargeBlastsByItself) {
 }
 
 TEST_F(GameTest, RightButtonHeldAtLaunchBlastsOnTheFirstFlyingFrame) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     scriptMessage(WM_MOUSEMOVE, 0, makeLParam(100, 100));
     scriptMessage(WM_LBUTTONDOWN);
     scriptMessage(WM_RBUTTONDOWN);
@@ -197,58 +181,44 @@ TEST_F(GameTest, RightButtonHeldAtLaunchBlastsOnTheFirstFlyingFrame) {
 }
 
 TEST_F(GameTest, ContactBelowTwelvePixelsSetsTheChargeOff) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     flyChargeAt(400, 300, 0);
-    critterAlive[3] = 1;
-    critterPos[3] = {412, 300};  // exactly 12 away
-    critterLastStep[3] = 30;     // no step check on this frame
+    placeCritter(3, {412, 300, 0, 0, 30});  // exactly 12 away; no step check on this frame
     EXPECT_TRUE(tickAfter(30));
     EXPECT_EQ(blasting, 0);
-    critterPos[3] = {411, 304};  // about 11.7 away
-    critterLastStep[3] = 46;
+    placeCritter(3, {411, 304, 0, 0, 46});  // about 11.7 away
     EXPECT_TRUE(tickAfter(46));
     EXPECT_EQ(blasting, 1);
 }
 
 TEST_F(GameTest, BlastCatchesCrittersStrictlyInsideEightyPixels) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     blastAt(300, 300, 1000);
-    critterAlive[0] = critterAlive[1] = 1;
-    critterPos[0] = {380, 300};  // exactly 80: not caught
-    critterPos[1] = {348, 363};  // about 79.2: caught
-    critterLastStep[0] = 2351;
+    placeCritter(0, {380, 300, 0, 0, 2351});  // exactly 80: not caught
+    placeCritter(1, {348, 363, 0, 0, 2351});  // about 79.2: caught
     EXPECT_TRUE(tickAfter(2351));
     EXPECT_EQ(critterAlive[0], 1);
     EXPECT_EQ(critterAlive[1], 0);
     EXPECT_EQ(toasted, 1);
 }
 
-// The 32 x 32 block where a critter stands, against the field with the given picture on it.
-void expectCritterShows(const Texture* picture, bool mirrored, int32_t x, int32_t y, const char* what) {
-    std::vector<uint8_t> shown = grabBlock(x, y, 32, 32);
-    drawBackgroundOnly();
-    if (picture) drawSpriteAtFlip(x, y, *picture, mirrored, false);
-    EXPECT_EQ(shown, grabBlock(x, y, 32, 32)) << what;
-}
-
 TEST_F(GameTest, CaughtCritterBurnsInThreeStagesAndIsToastedAfter1350Milliseconds) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     blastAt(400, 300, 2000);  // the critter stands at the blast: no smoke ring covers it after 750 ms
-    critterAlive[0] = 1;
-    critterPos[0] = {399.5f, 300.5f};  // drawn at the rounded position, halves to even: 400, 300
-    critterDir[0].movingLeft = 1;
+    placeCritter(0, {399.5f, 300.5f, 1, 0, 0});  // drawn at the rounded position, halves to even: 400, 300
     struct Moment {
         uint32_t t;
         const Texture* picture;
     } moments[] = {{900, &texCritter2}, {901, &texBurnt1}, {1050, &texBurnt1}, {1051, &texBurnt2},
                    {1200, &texBurnt2},  {1201, &texBurnt3}, {1350, &texBurnt3}, {1351, nullptr}};
     for (const Moment& moment : moments) {
+        SCOPED_TRACE(moment.t);
         EXPECT_TRUE(tickAfter(2000 + moment.t));
-        bool walking = moment.picture == &texCritter2;  // 2900 ms: the second walking picture
-        expectCritterShows(moment.picture, walking, 400, 300, std::to_string(moment.t).c_str());
+        std::vector<uint8_t> shown = grabBlock(400, 300, 32, 32);  // against the field with the picture on it
+        drawBackgroundOnly();
+        bool walking = moment.picture == &texCritter2;  // 2900 ms: the second walking picture, mirrored
+        if (moment.picture) drawSpriteAtFlip(400, 300, *moment.picture, walking, false);
+        EXPECT_EQ(shown, grabBlock(400, 300, 32, 32));
         EXPECT_EQ(critterPos[0].x, 399.5f);  // caught: it neither moves nor turns
         EXPECT_EQ(critterDir[0].movingLeft, 1);
     }
@@ -257,12 +227,10 @@ TEST_F(GameTest, CaughtCritterBurnsInThreeStagesAndIsToastedAfter1350Millisecond
 }
 
 TEST_F(GameTest, ToastsOnTheFrameThatEndsTheBlastCountBeforeItIsCleared) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     charges = 0;
     blastAt(400, 300, 100);
-    critterAlive[0] = 1;
-    critterPos[0] = {420, 310};
+    placeCritter(0, {420, 310, 0, 0, 0});
     EXPECT_TRUE(tickAfter(1601));  // the first frame after 1500 ms (a long pause, too)
     EXPECT_EQ(toasted, 1);
     EXPECT_EQ(chargeLive, 0);
@@ -290,8 +258,7 @@ TEST_F(GameTest, EveryFifthToastEarnsAChargeEvenWhenAllComeOnOneFrame) {
 }
 
 TEST_F(GameTest, HeldButtonLaunchesTheNextChargeOnTheFrameAfterTheBlastEnds) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     charges = 1;  // one left: the blast's end is not the game's
     blastAt(400, 300, 100);
     scriptMessage(WM_LBUTTONDOWN);
@@ -323,8 +290,7 @@ TEST_F(GameTest, SmokeRingsSpreadInSixStages) {
                   {301, 2, 0, 2, 13}, {450, 2, 0, 2, 13}, {451, 3, 1, 3, 20}, {600, 3, 1, 3, 20},
                   {601, 4, 2, 3, 16}, {750, 4, 2, 3, 16}, {751, 5, 3, 3, 8},  {900, 5, 3, 3, 8},
                   {901, 6, 1, 0, 0}};
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     blastAt(400.6f, 299.6f, 5000);  // drawn at the rounded position: 401, 300
     for (const Stage& stage : stages) {
         SCOPED_TRACE(stage.t);
@@ -347,8 +313,7 @@ TEST_F(GameTest, SmokeRingsSpreadInSixStages) {
 }
 
 TEST_F(GameTest, EachHomingStepIsTheRuleInDoublePrecision) {
-    enterPlay();
-    clearField();
+    enterEmptyPlay();
     // From the corner towards the top, and from near the top-left towards the far corner, where a
     // float subtraction of the positions would round.
     const Point legs[2][2] = {{{715, 495}, {360, 54}}, {{35.0547943f, 36.5330048f}, {700, 500}}};
@@ -361,8 +326,7 @@ TEST_F(GameTest, EachHomingStepIsTheRuleInDoublePrecision) {
             double dx = (double)aimPoint.x - p.x, dy = (double)aimPoint.y - p.y;
             long steps = lrint(sqrt(rint(dx) * rint(dx) + rint(dy) * rint(dy)));  // both rounded to even
             p = {(float)(p.x + 2.0 * dx / (double)steps), (float)(p.y + 2.0 * dy / (double)steps)};
-            ASSERT_EQ(chargePos.x, p.x) << t;
-            ASSERT_EQ(chargePos.y, p.y) << t;
+            ASSERT_EQ(xy(chargePos), xy(p)) << t;
         }
     }
 }
@@ -408,18 +372,13 @@ TEST_F(GameTest, GameOverShowsTheBannerWithoutCursorAndAClickStartsAFreshRoundOn
     EXPECT_TRUE(tickAt(clickTick + 48));  // the new round's first frame
     EXPECT_EQ(sequencer.frameCount, frames + 2);
     EXPECT_FALSE(isBlack(readPixel(400, 50)));  // the field, not the title on black
-    int alive = 0;
-    for (uint32_t i = 0; i < critterCount; ++i) alive += critterAlive[i];
-    EXPECT_EQ(alive, 20);
+    EXPECT_EQ(std::count(critterAlive, critterAlive + critterCount, 1), 20);
     EXPECT_EQ(chargeLive, 0);  // the click that left the banner launches nothing
 }
 
 TEST_F(GameTest, CritterAtTheFarRightTurnsBackInsteadOfLeavingTheField) {
-    enterPlay();
-    clearField();
-    critterAlive[0] = 1;
-    critterPos[0] = {745, 300};
-    critterDir[0].movingLeft = 0;
+    enterEmptyPlay();
+    placeCritter(0, {745, 300, 0, 0, 0});
     float largest = 0;
     bool turned = false;
     for (uint32_t t = 20; t < 4000; t += 20) {
@@ -437,16 +396,13 @@ TEST_F(GameTest, AWindowWithoutClientAreaKeepsTheLastMouseMapping) {
     scriptMessage(WM_MOUSEMOVE, 0, makeLParam(400, 300));
     EXPECT_TRUE(tickAfter(16));
     EXPECT_EQ(virtualMouse.x, 400u);
-    currentRect.width = 0;
-    currentRect.height = 0;
+    currentRect.width = currentRect.height = 0;
     EXPECT_TRUE(tickAfter(32));
-    EXPECT_EQ(virtualMouse.x, 400u);
-    EXPECT_EQ(virtualMouse.y, 300u);
+    EXPECT_EQ(xy(virtualMouse), std::make_pair(400u, 300u));
     currentRect.width = 400;  // a window half as large: the mouse maps to twice its position
     currentRect.height = 300;
     EXPECT_TRUE(tickAfter(48));
-    EXPECT_EQ(virtualMouse.x, 800u);
-    EXPECT_EQ(virtualMouse.y, 600u);
+    EXPECT_EQ(xy(virtualMouse), std::make_pair(800u, 600u));
 }
 
 // The whole frame against a reference drawn from the layout: field, charge icons, the two displays
@@ -494,12 +450,8 @@ TEST_F(GameTest, EveryPartOfThePlayFrameIsWhereTheLayoutPutsIt) {
     for (const Situation& s : situations) {
         SCOPED_TRACE(s.what);
         clearField();
-        critterAlive[0] = critterAlive[7] = 1;
-        critterPos[0] = {120.4f, 80.6f};
-        critterPos[7] = {650.5f, 300.5f};  // ties go to even: 650, 300
-        critterDir[0] = {1, 0};
-        critterDir[7] = {0, 1};
-        critterLastStep[0] = critterLastStep[7] = s.t;  // no step on this frame
+        placeCritter(0, {120.4f, 80.6f, 1, 0, s.t});  // no step on this frame
+        placeCritter(7, {650.5f, 300.5f, 0, 1, s.t});  // ties go to even: 650, 300
         charges = s.charges;
         toasted = s.toasted;
         toastedAtLastBonus = s.toasted;
@@ -516,10 +468,7 @@ TEST_F(GameTest, EveryPartOfThePlayFrameIsWhereTheLayoutPutsIt) {
         }
         std::vector<uint8_t> shown = grabBlock(0, 0, 800, 600);
         drawReference(s);
-        std::vector<uint8_t> expected = grabBlock(0, 0, 800, 600);
-        size_t wrong = 0;
-        for (size_t i = 0; i < shown.size(); ++i) wrong += shown[i] != expected[i];
-        EXPECT_EQ(wrong, 0u);
+        EXPECT_TRUE(shown == grabBlock(0, 0, 800, 600));
         inputState.leftButton = inputState.rightButton = 0;
     }
 }
@@ -527,12 +476,6 @@ TEST_F(GameTest, EveryPartOfThePlayFrameIsWhereTheLayoutPutsIt) {
 // The critters' wandering against an independent replay of the generator and the rules: two turn
 // draws a frame, and on a step check (20 ms or more since the last) two step draws, with the turns
 // at the field's bounds.
-struct ReplayCritter {
-    float x, y;
-    uint8_t left, up;
-    uint32_t lastStep;
-};
-
 void replayAxis(float& position, uint8_t& back, float low, float high) {
     if (back) {
         if (position > low) position -= 1.0f;
@@ -544,20 +487,13 @@ void replayAxis(float& position, uint8_t& back, float low, float high) {
 }
 
 TEST_F(GameTest, CrittersWanderAsTheGeneratorAndTheRulesSay) {
-    enterPlay();
-    clearField();
-    ReplayCritter replay[4] = {{35.0f, 200.0f, 1, 0, 0},     // at the left bound, going left
+    enterEmptyPlay();
+    CritterRecord replay[4] = {{35.0f, 200.0f, 1, 0, 0},     // at the left bound, going left
                                {709.5f, 509.0f, 0, 0, 7},    // near the right and bottom bounds
                                {400.0f, 35.5f, 0, 1, 13},    // near the top
                                {745.0f, 545.0f, 0, 0, 19}};  // beyond both, as a round may place one
     const uint32_t index[4] = {2, 5, 11, 19};
-    for (int k = 0; k < 4; ++k) {
-        uint32_t i = index[k];
-        critterAlive[i] = 1;
-        critterPos[i] = {replay[k].x, replay[k].y};
-        critterDir[i] = {replay[k].left, replay[k].up};
-        critterLastStep[i] = replay[k].lastStep;
-    }
+    for (int k = 0; k < 4; ++k) placeCritter(index[k], replay[k]);
     uint32_t state = (uint32_t)random15();  // the draw is the generator's whole state
     auto draw = [&state] {
         state = (state * 15625u + 1u) & 0x7FFFu;
@@ -569,7 +505,7 @@ TEST_F(GameTest, CrittersWanderAsTheGeneratorAndTheRulesSay) {
     for (uint32_t t = 16; t <= 2400; t += gaps[gap++ % (sizeof gaps / sizeof gaps[0])]) {
         ASSERT_TRUE(tickAfter(t));
         for (int k = 0; k < 4; ++k) {
-            ReplayCritter& c = replay[k];
+            CritterRecord& c = replay[k];
             if (draw() < 200) c.left = 1 - c.left, ++turns;
             if (draw() < 200) c.up = 1 - c.up, ++turns;
             if (t - c.lastStep >= 20) {
@@ -577,12 +513,7 @@ TEST_F(GameTest, CrittersWanderAsTheGeneratorAndTheRulesSay) {
                 if (draw() < 16384) replayAxis(c.x, c.left, 35, 710), ++steps;
                 if (draw() < 16384) replayAxis(c.y, c.up, 35, 510);
             }
-            uint32_t i = index[k];
-            ASSERT_EQ(critterPos[i].x, c.x) << "critter " << i << " at " << t;
-            ASSERT_EQ(critterPos[i].y, c.y) << "critter " << i << " at " << t;
-            ASSERT_EQ(critterDir[i].movingLeft, c.left) << "critter " << i << " at " << t;
-            ASSERT_EQ(critterDir[i].movingUp, c.up) << "critter " << i << " at " << t;
-            ASSERT_EQ(critterLastStep[i], c.lastStep) << "critter " << i << " at " << t;
+            ASSERT_EQ(critterRecord(index[k]), c) << "critter " << index[k] << " at " << t;
         }
     }
     EXPECT_GT(turns, 1);  // the replay went through turns and steps, not only straight lines
