@@ -4,6 +4,7 @@
 #include <math.h>
 
 #include "game/rules.h"
+#include "game_fixture.h"
 
 namespace {
 
@@ -22,15 +23,11 @@ TEST(FirstRound, CrittersAreWhereTheSeedPutsThemAndTheNextRoundDiffers) {
     ReferenceGenerator reference;
     const double scale = ldexp(1.0, -15) + ldexp(1.0, -30);
     for (uint32_t i = 0; i < critterCount; ++i) {
-        float x = (float)(reference.next() * 710.0 * scale + 35.0);
-        float y = (float)(reference.next() * 510.0 * scale + 35.0);
-        uint8_t left = reference.next() < 16384, up = reference.next() < 16384;
-        uint32_t lastStep = 1234u - (uint32_t)(reference.next() % 20);
-        EXPECT_EQ(critterPos[i].x, x) << i;
-        EXPECT_EQ(critterPos[i].y, y) << i;
-        EXPECT_EQ(critterDir[i].movingLeft, left) << i;
-        EXPECT_EQ(critterDir[i].movingUp, up) << i;
-        EXPECT_EQ(critterLastStep[i], lastStep) << i;
+        // x, y, left, up and the last step, drawn in this order: a braced list is evaluated left to right.
+        CritterRecord expected = {(float)(reference.next() * 710.0 * scale + 35.0),
+                                  (float)(reference.next() * 510.0 * scale + 35.0), reference.next() < 16384,
+                                  reference.next() < 16384, 1234u - (uint32_t)(reference.next() % 20)};
+        EXPECT_EQ(critterRecord(i), expected) << i;
     }
     Point first[critterCount];
     std::copy(critterPos, critterPos + critterCount, first);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "assets/pcx.h"
@@ -81,15 +82,11 @@ TEST(GamePictures, EveryFileFitsTheCatalogue) {
         SCOPED_TRACE(picture.file);
         std::vector<uint8_t> file = readPicture(picture.file);
         ASSERT_GT(file.size(), 128u + 769u);
-        EXPECT_EQ(file[0], 10);
-        EXPECT_EQ(file[1], 5);
-        EXPECT_EQ(file[2], 1);
-        EXPECT_EQ(file[3], 8);
-        EXPECT_EQ(file[65], 1);
-        EXPECT_EQ(file[file.size() - 769], 12);
+        // Maker, version, run-length coding, bits per pixel, planes and the palette's marker.
+        std::vector<uint8_t> marks = {file[0], file[1], file[2], file[3], file[65], file[file.size() - 769]};
+        EXPECT_EQ(marks, (std::vector<uint8_t>{10, 5, 1, 8, 1, 12}));
         int width = (int)(u16(file, 8) - u16(file, 4) + 1), height = (int)(u16(file, 10) - u16(file, 6) + 1);
-        EXPECT_EQ(width, picture.width);
-        EXPECT_EQ(height, picture.height);
+        EXPECT_EQ(std::make_pair(width, height), std::make_pair(picture.width, picture.height));
         EXPECT_EQ(width % 2, 0);
         EXPECT_EQ(u16(file, 66), (uint32_t)width);
         EXPECT_TRUE(runsStayInTheirLines(file, width, height));
@@ -112,8 +109,7 @@ TEST(GamePictures, TheIconIsSixteenColoursOfGreyOnBlack) {
     std::vector<uint8_t> record = makeEmbedded(file);
     Texture icon;
     ASSERT_TRUE(loadPcx(icon, record.data(), 0));
-    EXPECT_EQ(icon.image->width, 16);
-    EXPECT_EQ(icon.image->height, 16);
+    EXPECT_EQ(std::make_pair(icon.image->width, icon.image->height), std::make_pair(16, 16));
     std::set<uint32_t> colours;
     bool white = false;
     for (int i = 0; i < 256; ++i) {
@@ -142,11 +138,16 @@ protected:
     }
 };
 
-GLint textureParameter(const Texture& texture, GLenum which) {
+// The texture's min and mag filters, its wrap in s and t, and its width.
+std::vector<GLint> textureSettings(const Texture& texture) {
     glBindTexture(GL_TEXTURE_2D, texture.name);
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
-    return value;
+    std::vector<GLint> values(5);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &values[0]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &values[1]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &values[2]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &values[3]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &values[4]);
+    return values;
 }
 
 TEST_F(GameAssetsTest, EveryTextureIsUploadedWithItsSizeAndFilterAndNoPixels) {
@@ -158,16 +159,11 @@ TEST_F(GameAssetsTest, EveryTextureIsUploadedWithItsSizeAndFilterAndNoPixels) {
         names.insert(texture.name);
         ASSERT_NE(texture.image, nullptr);
         EXPECT_EQ(texture.image->pixels, nullptr);
-        EXPECT_EQ(texture.image->width, picture.loadedWidth);
-        EXPECT_EQ(texture.image->height, picture.loadedHeight);
-        GLint expected = &texture == &texGameOver ? GL_NEAREST : GL_LINEAR;
-        EXPECT_EQ(textureParameter(texture, GL_TEXTURE_MIN_FILTER), expected);
-        EXPECT_EQ(textureParameter(texture, GL_TEXTURE_MAG_FILTER), expected);
-        EXPECT_EQ(textureParameter(texture, GL_TEXTURE_WRAP_S), GL_CLAMP);
-        EXPECT_EQ(textureParameter(texture, GL_TEXTURE_WRAP_T), GL_CLAMP);
-        GLint width = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        EXPECT_EQ(width, picture.loadedWidth);
+        EXPECT_EQ(std::make_pair(texture.image->width, texture.image->height),
+                  std::make_pair(picture.loadedWidth, picture.loadedHeight));
+        GLint filter = &texture == &texGameOver ? GL_NEAREST : GL_LINEAR;
+        EXPECT_EQ(textureSettings(texture),
+                  (std::vector<GLint>{filter, filter, GL_CLAMP, GL_CLAMP, picture.loadedWidth}));
     }
     EXPECT_EQ(names.size(), (size_t)gamePictureCount);
     EXPECT_EQ(currentPreset, apply2dPreset);
@@ -187,12 +183,8 @@ TEST_F(GameAssetsTest, KeyedTexturesAreClearExactlyWhereThePictureIsMagenta) {
         for (size_t i = 0; i < texels.size() / 4; ++i) {
             uint8_t alpha = texels[4 * i + 3];
             clear += alpha == 0;
-            if (picture.keyed) {
-                bool magenta = isMagenta(decoded.image->pixels + 4 * i);
-                mismatches += magenta ? alpha != 0 : alpha != 255;
-            } else {
-                mismatches += alpha != 255;
-            }
+            bool keyedOut = picture.keyed && isMagenta(decoded.image->pixels + 4 * i);
+            mismatches += alpha != (keyedOut ? 0 : 255);
         }
         EXPECT_EQ(mismatches, 0u);
         if (picture.keyed) {
@@ -227,10 +219,6 @@ TEST_F(GameAssetsTest, CritterStandsOnItsFeetAndTheHandPointsWithItsRedCross) {
 }
 
 TEST_F(GameAssetsTest, LoadingRaisesThePointerOnceAndReleasingDeletesEveryTexture) {
-    auto pointerCount = [] {
-        platShowCursor(true);
-        return platShowCursor(false);
-    };
     std::vector<uint32_t> names;
     for (const CataloguePicture& picture : pictures) names.push_back(picture.texture->name);
     releaseGameAssets();

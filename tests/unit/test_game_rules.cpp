@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
+#include <utility>
+
 #include "game/rules.h"
+#include "game_fixture.h"
 #include "platform/platform.h"
 #include "shell/config.h"
 #include "support/support.h"
@@ -31,13 +34,11 @@ TEST(AimAtMouse, ClampsToTheFieldAndFacesTheAimPoint) {
     chargePos = {715, 495};
     virtualMouse = {800, 0};
     aimAtMouse();
-    EXPECT_EQ(aimPoint.x, 710.0f);
-    EXPECT_EQ(aimPoint.y, 35.0f);
+    EXPECT_EQ(xy(aimPoint), std::make_pair(710.0f, 35.0f));
     EXPECT_EQ(chargeFacesLeft, 1);  // from the launch point the aim is always to the left
     virtualMouse = {20, 599};
     aimAtMouse();
-    EXPECT_EQ(aimPoint.x, 35.0f);
-    EXPECT_EQ(aimPoint.y, 510.0f);
+    EXPECT_EQ(xy(aimPoint), std::make_pair(35.0f, 510.0f));
     chargePos = {100, 100};
     virtualMouse = {300, 300};
     aimAtMouse();
@@ -49,13 +50,8 @@ TEST(AimAtMouse, ClampsToTheFieldAndFacesTheAimPoint) {
 
 TEST(Countdown, ReadsWholeSecondsLeftTruncatedTowardsZero) {
     launchTime = 4294967000u;  // across the clock's wrap
-    EXPECT_EQ(countdownFigure(launchTime), 10);
-    EXPECT_EQ(countdownFigure(launchTime + 1), 9);
-    EXPECT_EQ(countdownFigure(launchTime + 1000), 9);
-    EXPECT_EQ(countdownFigure(launchTime + 1001), 8);
-    EXPECT_EQ(countdownFigure(launchTime + 9999), 0);
-    EXPECT_EQ(countdownFigure(launchTime + 10000), 0);
-    EXPECT_EQ(countdownFigure(launchTime + 10999), 0);
+    uint32_t expected[][2] = {{0, 10}, {1, 9}, {1000, 9}, {1001, 8}, {9999, 0}, {10000, 0}, {10999, 0}};
+    for (auto& pair : expected) EXPECT_EQ(countdownFigure(launchTime + pair[0]), (int32_t)pair[1]) << pair[0];
 }
 
 TEST(BlastStage, SixStagesOf150Milliseconds) {
@@ -65,10 +61,6 @@ TEST(BlastStage, SixStagesOf150Milliseconds) {
 }
 
 TEST(SetUpRound, HidesThePointerOnceMoreEachRoundOnlyInFullscreen) {
-    auto pointerCount = [] {
-        platShowCursor(true);
-        return platShowCursor(false);
-    };
     displayConfig.fullscreen = 1;
     int32_t before = pointerCount();
     toasted = toastedAtLastBonus = 15, gameOver = chargeLive = blasting = 1, charges = 0;  // a round over
