@@ -54,3 +54,30 @@ void scriptMessage(uint32_t message, uint32_t wParam, uint32_t lParam) {
 }
 
 uint32_t scriptedMessagesLeft() { return scriptCount; }
+
+std::vector<PlatMessage> dispatchWaiting() {
+    std::vector<PlatMessage> taken;
+    PlatMessage message;
+    while (platPeekMessage(&message)) {
+        taken.push_back(message);
+        platDispatchMessage(&message);
+    }
+    return taken;
+}
+
+bool operator==(const PlatMessage& a, const PlatMessage& b) {
+    return a.window == b.window && a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam;
+}
+
+std::ostream& operator<<(std::ostream& out, const PlatMessage& m) {
+    return out << "{window " << m.window << ", message 0x" << std::hex << m.message << ", wParam 0x" << m.wParam
+               << ", lParam 0x" << m.lParam << std::dec << "}";
+}
+
+bool operator==(const ScreenRect& a, const ScreenRect& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+std::ostream& operator<<(std::ostream& out, const ScreenRect& r) {
+    return out << "{x " << r.x << ", y " << r.y << ", width " << r.width << ", height " << r.height << "}";
+}

@@ -23,10 +23,17 @@ struct FrameRecord {
 
 std::vector<FrameRecord> frames;
 bool (*frameHook)() = nullptr;  // extra behaviour of a test's frame; its result ends the scene
+struct Planned {
+    size_t frame;  // the frame (counted from 1) that scripts the message
+    uint32_t message, wParam;
+};
+std::vector<Planned> planned;
 
 bool recordingFrame() {
     frames.push_back({scriptedMessagesLeft(), sequencer.frameDelta, inputState.keys[VK_ESCAPE] != 0});
     if (frames.size() > 5000) platPostQuitMessage(99);  // a runaway test still ends
+    for (const Planned& p : planned)
+        if (p.frame == frames.size()) scriptMessage(p.message, p.wParam);
     return frameHook ? frameHook() : false;
 }
 
@@ -41,6 +48,7 @@ void resetRun() {
     resetState();
     frames.clear();
     frameHook = nullptr;
+    planned.clear();
     for (Scene& scene : testScenes) scene.active = scene.done = 0;
 }
 
@@ -60,16 +68,11 @@ TEST_F(AppMainTest, ClosingTheWindowEndsTheRunWithCodeZero) {
     inputState.keys['Q'] = 1;
     windowedRect = {5, 6, 1, 1};  // start-up sets both sizes from the display settings
     fullscreenRect = {0, 0, 2, 2};
-    frameHook = [] {
-        if (frames.size() == 3) scriptMessage(WM_CLOSE);
-        return false;
-    };
+    planned = {{3, WM_CLOSE, 0}};
     EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
     EXPECT_EQ(frames.size(), 3u);
-    EXPECT_EQ(windowedRect.width, 800);
-    EXPECT_EQ(windowedRect.height, 600);
-    EXPECT_EQ(fullscreenRect.width, 800);  // the fullscreen window as it was left
-    EXPECT_EQ(fullscreenRect.height, 600);
+    EXPECT_EQ(windowedRect, (ScreenRect{5, 6, 800, 600}));
+    EXPECT_EQ(fullscreenRect, (ScreenRect{0, 0, 800, 600}));  // the fullscreen window as it was left
     EXPECT_EQ(programFont.listBase, 0u);  // the font is released at shutdown
     EXPECT_EQ(inputState.keys['Q'], 0);  // start-up clears the keys
     EXPECT_EQ(inputState.mouseX, 7u);    // but not the mouse
@@ -78,23 +81,14 @@ TEST_F(AppMainTest, ClosingTheWindowEndsTheRunWithCodeZero) {
 }
 
 TEST_F(AppMainTest, EscapeEndsTheRunWithCodeZeroAfterOneMoreFrame) {
-    frameHook = [] {
-        if (frames.size() == 2) scriptMessage(WM_KEYDOWN, VK_ESCAPE);
-        return false;
-    };
+    planned = {{2, WM_KEYDOWN, VK_ESCAPE}};
     EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_TRUE(frames[2].escapeDown);  // the frame after the key-down still ran
 }
 
 TEST_F(AppMainTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
-    frameHook = [] {
-        if (frames.size() == 2) {
-            scriptMessage(WM_KEYDOWN, VK_ESCAPE);
-            scriptMessage(WM_KEYUP, VK_ESCAPE);  // released before any idle pass has run
-        }
-        return false;
-    };
+    planned = {{2, WM_KEYDOWN, VK_ESCAPE}, {2, WM_KEYUP, VK_ESCAPE}};  // released before any idle pass has run
     EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_TRUE(frames[2].escapeDown);
@@ -102,12 +96,10 @@ TEST_F(AppMainTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
 
 TEST_F(AppMainTest, AModeSwitchThatCannotMakeItsWindowEndsTheRunWithCodeOne) {
     frameHook = [] {
-        if (frames.size() == 2) {
-            windowedRect = {0, 0, 1 << 20, 1 << 20};  // no window that large can be made
-            scriptMessage(WM_KEYDOWN, VK_F1);
-        }
+        if (frames.size() == 2) windowedRect = {0, 0, 1 << 20, 1 << 20};  // no window that large can be made
         return false;
     };
+    planned = {{2, WM_KEYDOWN, VK_F1}};
     EXPECT_EQ(appMain(testScenes, emptyIcon), 1u);  // and a line on stderr that says why
     EXPECT_EQ(frames.size(), 3u);  // the pass after the key-down runs its frame, then switches
     EXPECT_EQ(mainWindow, nullptr);
@@ -213,8 +205,7 @@ TEST_F(MainLoopTest, AnF1TapBetweenTwoFramesSwitchesOnceAndThenReadsReleased) {
     EXPECT_TRUE(mainLoopPass());
     EXPECT_EQ(displayConfig.fullscreen, 1 - before);
     EXPECT_EQ(inputState.keys[VK_F1], 0);
-    PlatMessage message;  // what the new window posted
-    while (platPeekMessage(&message)) platDispatchMessage(&message);
+    dispatchWaiting();  // what the new window posted
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(mainLoopPass());
     EXPECT_EQ(displayConfig.fullscreen, 1 - before);  // one switch only
     EXPECT_EQ(frames.size(), 4u);

@@ -9,13 +9,7 @@
 
 namespace {
 
-struct Sent {
-    PlatWindow* window;
-    uint32_t message, wParam, lParam;
-    bool operator==(const Sent& o) const {
-        return window == o.window && message == o.message && wParam == o.wParam && lParam == o.lParam;
-    }
-};
+typedef PlatMessage Sent;  // a message as the window procedure got it, or as it waits in the queue
 std::vector<Sent> sent;
 
 int32_t recorder(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam) {
@@ -38,7 +32,7 @@ PlatWindow* open(int32_t width = 320, int32_t height = 200) {
 std::vector<Sent> queued() {
     std::vector<Sent> out;
     PlatMessage m;
-    while (platPeekMessage(&m)) out.push_back({m.window, m.message, m.wParam, m.lParam});
+    while (platPeekMessage(&m)) out.push_back(m);
     return out;
 }
 

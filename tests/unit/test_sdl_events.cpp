@@ -55,15 +55,7 @@ void pushMotion(uint32_t windowId, int32_t x, int32_t y, uint32_t buttons) {
 }
 
 // Every message the real source gives now, dispatched to the window procedure as the loop does.
-std::vector<PlatMessage> drain() {
-    std::vector<PlatMessage> taken;
-    PlatMessage message;
-    while (platPeekMessage(&message)) {
-        taken.push_back(message);
-        platDispatchMessage(&message);
-    }
-    return taken;
-}
+std::vector<PlatMessage> drain() { return dispatchWaiting(); }
 
 class SdlEventTest : public GlTest {
 protected:
@@ -88,23 +80,17 @@ TEST_F(SdlEventTest, KeysAndButtonsBecomeTheirMessages) {
     pushButton(id, true, SDL_BUTTON_RIGHT, 30, 40);
     pushButton(id, false, SDL_BUTTON_RIGHT, 30, 40);
     pushButton(id, true, SDL_BUTTON_MIDDLE, 1, 2);
-    struct Expected {
-        uint32_t message, wParam, lParam;
-    } expected[] = {
-        {WM_KEYDOWN, VK_ESCAPE, 1},      {WM_KEYUP, VK_ESCAPE, 0xC0000001u}, {WM_KEYDOWN, VK_F1, 1},
-        {WM_KEYDOWN, VK_F1, 1 | keyWasDown},
-        {WM_SYSKEYDOWN, 'Q', 1},         {WM_SYSKEYDOWN, VK_F10, 1},         {WM_KEYDOWN, VK_RETURN, 1},
-        {WM_RBUTTONDOWN, 0, makeLParam(30, 40)}, {WM_RBUTTONUP, 0, makeLParam(30, 40)},
-        {WM_MBUTTONDOWN, 0, makeLParam(1, 2)},
-    };
-    std::vector<PlatMessage> taken = drain();
-    ASSERT_EQ(taken.size(), sizeof expected / sizeof expected[0]);
-    for (size_t i = 0; i < taken.size(); ++i) {
-        EXPECT_EQ(taken[i].message, expected[i].message) << i;
-        EXPECT_EQ(taken[i].wParam, expected[i].wParam) << i;
-        EXPECT_EQ(taken[i].lParam, expected[i].lParam) << i;
-        EXPECT_EQ(taken[i].window, mainWindow) << i;
-    }
+    PlatWindow* w = mainWindow;
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{w, WM_KEYDOWN, VK_ESCAPE, 1},
+                                                 {w, WM_KEYUP, VK_ESCAPE, 0xC0000001u},
+                                                 {w, WM_KEYDOWN, VK_F1, 1},
+                                                 {w, WM_KEYDOWN, VK_F1, 1 | keyWasDown},
+                                                 {w, WM_SYSKEYDOWN, 'Q', 1},
+                                                 {w, WM_SYSKEYDOWN, VK_F10, 1},
+                                                 {w, WM_KEYDOWN, VK_RETURN, 1},
+                                                 {w, WM_RBUTTONDOWN, 0, makeLParam(30, 40)},
+                                                 {w, WM_RBUTTONUP, 0, makeLParam(30, 40)},
+                                                 {w, WM_MBUTTONDOWN, 0, makeLParam(1, 2)}}));
     EXPECT_EQ(inputState.keys[VK_ESCAPE], 1);  // a tap no idle pass saw yet
     EXPECT_EQ(inputState.keys['Q'], 0);
     EXPECT_EQ(inputState.keys[VK_RETURN], 1);
@@ -123,16 +109,13 @@ TEST_F(SdlEventTest, AStallWithAHundredThousandMovesLosesNoButtonOrKeyAndKeepsTh
     for (int i = 0; i < 70000; ++i) pushMotion(id, 321, i % 600, 0);
     pushMotion(id, 900, -20, 0);  // captured outside the window: held at the client area's edge
 
-    std::vector<PlatMessage> taken = drain();
-    ASSERT_EQ(taken.size(), 6u);  // both bursts merged into one move each
-    EXPECT_EQ(taken[0].message, WM_LBUTTONDOWN);
-    EXPECT_EQ(taken[1].message, WM_KEYDOWN);
-    EXPECT_EQ(taken[2].message, WM_MOUSEMOVE);
-    EXPECT_EQ(taken[2].lParam, makeLParam(99999 % 700, 99999 % 500));
-    EXPECT_EQ(taken[3].message, WM_LBUTTONUP);
-    EXPECT_EQ(taken[4].message, WM_KEYUP);
-    EXPECT_EQ(taken[5].message, WM_MOUSEMOVE);
-    EXPECT_EQ(taken[5].lParam, makeLParam(799, 0));
+    PlatWindow* w = mainWindow;  // both bursts merged into one move each
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{w, WM_LBUTTONDOWN, 0, makeLParam(5, 5)},
+                                                 {w, WM_KEYDOWN, 'A', 1},
+                                                 {w, WM_MOUSEMOVE, 0, makeLParam(99999 % 700, 99999 % 500)},
+                                                 {w, WM_LBUTTONUP, 0, makeLParam(123, 45)},
+                                                 {w, WM_KEYUP, 'A', 0xC0000001u},
+                                                 {w, WM_MOUSEMOVE, 0, makeLParam(799, 0)}}));
     EXPECT_EQ(inputState.leftButton, 1);  // a click the stall kept from every frame still counts once
     framePresented();
     EXPECT_EQ(inputState.leftButton, 0);
@@ -191,13 +174,10 @@ TEST_F(SdlEventTest, DestroyingAWindowDropsOnlyItsOwnMessagesAndSizesFollowOneRu
     PlatWindow* again = platCreateWindow(&spec);  // in the freed place: nothing of the old one is its
     std::vector<PlatMessage> taken = drain();
     platDestroyWindow(again);
-    ASSERT_EQ(taken.size(), 4u);
-    EXPECT_EQ(taken[0].window, again);  // its own screen-saver requests
-    EXPECT_EQ(taken[1].window, again);
-    EXPECT_EQ(taken[2].message, WM_KEYDOWN);
-    EXPECT_EQ(taken[3].message, WM_KEYUP);
-    EXPECT_EQ(taken[3].wParam, (uint32_t)'Q');
-    EXPECT_EQ(taken[3].window, mainWindow);
+    EXPECT_EQ(taken, (std::vector<PlatMessage>{{again, WM_SYSCOMMAND, SC_SCREENSAVE, 0},  // its own requests
+                                               {again, WM_SYSCOMMAND, SC_MONITORPOWER, 0},
+                                               {mainWindow, WM_KEYDOWN, 'Q', 1},
+                                               {mainWindow, WM_KEYUP, 'Q', 0xC0000001u}}));
     EXPECT_EQ(inputState.keys['Q'], 0);
     EXPECT_FALSE(platScreenSaverAllowed());  // the main window is still up
 }
@@ -219,22 +199,15 @@ TEST_F(SdlEventTest, WindowEventsAndTheQuitSignalBecomeTheirMessages) {
     SDL_Event quit = {};
     quit.type = SDL_QUIT;  // a termination signal: as if the window were closed
     SDL_PushEvent(&quit);
-    std::vector<PlatMessage> taken = drain();
-    ASSERT_EQ(taken.size(), 8u);  // each WM_CLOSE, dispatched, posts a WM_QUIT
-    EXPECT_EQ(taken[0].message, WM_ACTIVATE);
-    EXPECT_EQ(taken[0].wParam, makeLParam(WA_INACTIVE, 1));
-    EXPECT_EQ(taken[1].message, WM_SIZE);
-    EXPECT_EQ(taken[1].wParam, SIZE_MINIMIZED);
-    EXPECT_EQ(taken[2].message, WM_ACTIVATE);
-    EXPECT_EQ(taken[2].wParam, makeLParam(WA_ACTIVE, 0));
-    EXPECT_EQ(taken[3].message, WM_SIZE);
-    EXPECT_EQ(taken[3].lParam, makeLParam(800, 600));
-    EXPECT_EQ(taken[4].message, WM_CLOSE);
-    EXPECT_EQ(taken[5].message, WM_QUIT);
-    EXPECT_EQ(taken[6].message, WM_CLOSE);
-    EXPECT_EQ(taken[6].window, mainWindow);
-    EXPECT_EQ(taken[7].message, WM_QUIT);
-    EXPECT_EQ(taken[7].wParam, 0u);
+    PlatWindow* w = mainWindow;  // each WM_CLOSE, dispatched, posts a WM_QUIT
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{w, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0},
+                                                 {w, WM_SIZE, SIZE_MINIMIZED, 0},
+                                                 {w, WM_ACTIVATE, makeLParam(WA_ACTIVE, 0), 0},
+                                                 {w, WM_SIZE, SIZE_RESTORED, makeLParam(800, 600)},
+                                                 {w, WM_CLOSE, 0, 0},
+                                                 {nullptr, WM_QUIT, 0, 0},
+                                                 {w, WM_CLOSE, 0, 0},
+                                                 {nullptr, WM_QUIT, 0, 0}}));
     EXPECT_EQ(appFlags.active, 1);
 }
 
@@ -246,10 +219,8 @@ TEST_F(SdlEventTest, WaitingEndsWithTheFirstMessageOrTheTimeout) {
     EXPECT_TRUE(platWaitMessage(60000));  // already pending: no wait
     platPostQuitMessage(3);
     EXPECT_TRUE(platWaitMessage(60000));
-    std::vector<PlatMessage> taken = drain();
-    ASSERT_EQ(taken.size(), 2u);
-    EXPECT_EQ(taken[0].message, WM_QUIT);  // the quit comes before input
-    EXPECT_EQ(taken[1].message, WM_KEYDOWN);
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{nullptr, WM_QUIT, 3, 0},  // the quit comes before input
+                                                 {mainWindow, WM_KEYDOWN, 'A', 1}}));
     useScriptedMessages();  // a script has nothing to wait for
     EXPECT_FALSE(platWaitMessage(60000));
 }
@@ -270,19 +241,16 @@ TEST_F(SdlEventTest, AHiddenWindowReportsFocusAsMinimisedAndANewWindowAsksFirstA
     SDL_HideWindow(SDL_GetWindowFromID(id));  // taken off the screen after it was shown
     drain();
     pushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
-    std::vector<PlatMessage> taken = drain();
-    ASSERT_EQ(taken.size(), 1u);
-    EXPECT_EQ(taken[0].wParam, makeLParam(WA_ACTIVE, 1));
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{mainWindow, WM_ACTIVATE, makeLParam(WA_ACTIVE, 1), 0}}));
     EXPECT_EQ(appFlags.active, 0);
 
     destroyMainWindow();
     ASSERT_TRUE(createMainWindow());
-    taken = drain();
+    std::vector<PlatMessage> taken = drain();
     ASSERT_GE(taken.size(), 2u);
-    EXPECT_EQ(taken[0].message, WM_SYSCOMMAND);
-    EXPECT_EQ(taken[0].wParam, SC_SCREENSAVE);
-    EXPECT_EQ(taken[1].message, WM_SYSCOMMAND);
-    EXPECT_EQ(taken[1].wParam, SC_MONITORPOWER);
+    EXPECT_EQ(std::vector<PlatMessage>(taken.begin(), taken.begin() + 2),
+              (std::vector<PlatMessage>{{mainWindow, WM_SYSCOMMAND, SC_SCREENSAVE, 0},
+                                        {mainWindow, WM_SYSCOMMAND, SC_MONITORPOWER, 0}}));
     EXPECT_FALSE(platScreenSaverAllowed());  // both swallowed
 }
 

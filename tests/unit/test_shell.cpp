@@ -1,6 +1,8 @@
 // The window procedure, the window and context across mode switches, the presets and the default state.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "app/app.h"
 #include "gl_fixture.h"
 #include "platform/gl.h"
@@ -15,16 +17,18 @@ int32_t send(uint32_t message, uint32_t wParam = 0, uint32_t lParam = 0) {
     return windowProc(mainWindow, message, wParam, lParam);
 }
 
-void viewport(GLint out[4]) { glGetIntegerv(GL_VIEWPORT, out); }
+std::array<GLint, 4> viewport() {
+    std::array<GLint, 4> v;
+    glGetIntegerv(GL_VIEWPORT, v.data());
+    return v;
+}
 
-bool takeQuit(uint32_t* code) {
+// The code of the first WM_QUIT waiting, the messages before it taken too; -1 when none waits.
+int64_t takeQuit() {
     PlatMessage message;
     while (platPeekMessage(&message))
-        if (message.message == WM_QUIT) {
-            *code = message.wParam;
-            return true;
-        }
-    return false;
+        if (message.message == WM_QUIT) return message.wParam;
+    return -1;
 }
 
 using WindowProcTest = GlTest;
@@ -33,8 +37,7 @@ using WindowProcTest = GlTest;
 void createMainWindowAgain() {
     destroyMainWindow();
     ASSERT_TRUE(createMainWindow());
-    PlatMessage message;
-    while (platPeekMessage(&message)) platDispatchMessage(&message);
+    dispatchWaiting();
 }
 
 TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
@@ -80,13 +83,12 @@ TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
         EXPECT_EQ(inputState.keys[key], 0) << key;
     }
 
+    auto mouse = [] { return std::array<uint32_t, 2>{inputState.mouseX, inputState.mouseY}; };
     send(WM_LBUTTONDOWN, 0, makeLParam(50, 60));  // a click is located at the last move
     EXPECT_EQ(inputState.leftButton, 1);
-    EXPECT_EQ(inputState.mouseX, 0u);
-    EXPECT_EQ(inputState.mouseY, 0u);
+    EXPECT_EQ(mouse(), (std::array<uint32_t, 2>{0, 0}));
     send(WM_MOUSEMOVE, 0, makeLParam(65535, 599));
-    EXPECT_EQ(inputState.mouseX, 65535u);
-    EXPECT_EQ(inputState.mouseY, 599u);
+    EXPECT_EQ(mouse(), (std::array<uint32_t, 2>{65535, 599}));
     send(WM_RBUTTONDOWN);
     EXPECT_EQ(inputState.rightButton, 1);
     framePresented();  // both held across a frame: released at once
@@ -135,25 +137,16 @@ TEST_F(WindowProcTest, ActivationFollowsOnlyTheMinimisedFlag) {
 TEST_F(WindowProcTest, SizeStoresTheClientSizeAndSetsTheViewportAtLeastOnePixelHigh) {
     currentRect = {0, 0, 1, 1};
     send(WM_SIZE, SIZE_MINIMIZED, makeLParam(640, 0));
-    EXPECT_EQ(currentRect.width, 800);  // read from the window, not from lParam
-    EXPECT_EQ(currentRect.height, 600);
-    GLint v[4];
-    viewport(v);
-    EXPECT_EQ(v[2], 640);
-    EXPECT_EQ(v[3], 1);
+    EXPECT_EQ(currentRect, (ScreenRect{0, 0, 800, 600}));  // read from the window, not from lParam
+    EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 640, 1}));
 }
 
 TEST_F(WindowProcTest, CloseAndSystemCloseEndTheRunWithCodeZero) {
-    uint32_t code = 99;
     EXPECT_EQ(send(WM_CLOSE), 0);
-    ASSERT_TRUE(takeQuit(&code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(takeQuit(), 0);
     EXPECT_NE(mainWindow, nullptr);  // the window stays until shutdown
-
-    code = 99;
     send(WM_SYSCOMMAND, SC_CLOSE);
-    ASSERT_TRUE(takeQuit(&code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(takeQuit(), 0);
 }
 
 TEST_F(WindowProcTest, ScreenSaverAndMonitorPowerRequestsAreSwallowed) {
@@ -173,18 +166,15 @@ TEST_F(WindowProcTest, ScreenSaverAndMonitorPowerRequestsAreSwallowed) {
     createMainWindowAgain();
     send(WM_SYSCOMMAND, 0xF100);  // another command: the default procedure does nothing with it
     EXPECT_FALSE(platScreenSaverAllowed());
-    uint32_t code = 99;
     send(WM_SYSCOMMAND, SC_CLOSE | 3);
-    ASSERT_TRUE(takeQuit(&code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(takeQuit(), 0);
 }
 
 TEST_F(WindowProcTest, MoveStoresTheOuterPosition) {
     platMoveWindow(mainWindow, 33, 44);
     currentRect.x = currentRect.y = -1;
     send(WM_MOVE, 0, makeLParam(1, 2));  // lParam is not used
-    EXPECT_EQ(currentRect.x, 33);
-    EXPECT_EQ(currentRect.y, 44);
+    EXPECT_EQ(currentRect, (ScreenRect{33, 44, 800, 600}));
 }
 
 class ShellWindowTest : public GlTest {};
@@ -243,6 +233,18 @@ void expectBlendingAndModulation() {
     EXPECT_EQ(intState(GL_MATRIX_MODE), GL_MODELVIEW);
 }
 
+// Points of the colour buffer and the red (or green) value each must read back.
+struct Probe {
+    int32_t x, y;
+    uint8_t value;
+};
+void expectRed(std::initializer_list<Probe> probes) {
+    for (Probe p : probes) EXPECT_EQ(readPixel(p.x, p.y).r, p.value) << p.x << ", " << p.y;
+}
+void expectGreen(std::initializer_list<Probe> probes) {
+    for (Probe p : probes) EXPECT_EQ(readPixel(p.x, p.y).g, p.value) << p.x << ", " << p.y;
+}
+
 void fillVirtualRect(float x0, float y0, float x1, float y1) {
     glDisable(GL_TEXTURE_2D);
     glColor4ub(255, 0, 0, 255);
@@ -265,10 +267,7 @@ TEST_F(ShellWindowTest, TwoDPresetMapsTheVirtualScreenOntoTheViewportAndSurvives
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     clearToBlack();
     fillVirtualRect(0, 0, 400, 300);  // the top-left quarter, y downwards
-    EXPECT_EQ(readPixel(10, 10).r, 255);
-    EXPECT_EQ(readPixel(399, 299).r, 255);
-    EXPECT_EQ(readPixel(401, 10).r, 0);
-    EXPECT_EQ(readPixel(10, 301).r, 0);
+    expectRed({{10, 10, 255}, {399, 299, 255}, {401, 10, 0}, {10, 301, 0}});
 
     // Spoil the state, then a resize re-runs the preset onto a smaller viewport.
     glMatrixMode(GL_PROJECTION);
@@ -278,16 +277,11 @@ TEST_F(ShellWindowTest, TwoDPresetMapsTheVirtualScreenOntoTheViewportAndSurvives
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    GLint unpack = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    EXPECT_EQ(unpack, 1);
+    EXPECT_EQ(intState(GL_UNPACK_ALIGNMENT), 1);
     clearToBlack();
     fillVirtualRect(0, 0, 400, 300);
     // The viewport is the bottom-left 400 x 300 of the 800 x 600 buffer: rows 300..599 from the top.
-    EXPECT_EQ(readPixel(100, 350).r, 255);
-    EXPECT_EQ(readPixel(199, 449).r, 255);
-    EXPECT_EQ(readPixel(201, 350).r, 0);
-    EXPECT_EQ(readPixel(100, 451).r, 0);
+    expectRed({{100, 350, 255}, {199, 449, 255}, {201, 350, 0}, {100, 451, 0}});
 }
 
 TEST_F(ShellWindowTest, ThreeDPresetTurnsOnDepthWithIdentityMatrices) {
@@ -308,9 +302,7 @@ TEST_F(ShellWindowTest, ThreeDPresetTurnsOnDepthWithIdentityMatrices) {
     GLdouble modelview[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
     EXPECT_EQ(modelview[12], 0.0);
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(intState(GL_MATRIX_MODE), GL_MODELVIEW);
 }
 
 TEST_F(ShellWindowTest, CopyScreenCopiesTheClientAreaToTheRasterPosition) {
@@ -324,8 +316,7 @@ TEST_F(ShellWindowTest, CopyScreenCopiesTheClientAreaToTheRasterPosition) {
     glDisable(GL_SCISSOR_TEST);
     glRasterPos2f(0.0f, -1.0f);  // window (400, 0) under identity matrices
     copyScreen();
-    EXPECT_EQ(readPixel(405, 595).r, 255);
-    EXPECT_EQ(readPixel(415, 595).r, 0);
+    expectRed({{405, 595, 255}, {415, 595, 0}});
 
     // The block is one column narrower and one row lower than the client area: copied one row up,
     // the last column's bottom pixel is not carried along; copied one column right, the top row's is not.
@@ -340,16 +331,14 @@ TEST_F(ShellWindowTest, CopyScreenCopiesTheClientAreaToTheRasterPosition) {
     redPixelAt(799, 0);
     glRasterPos2f(-1.0f, -1.0f + 2.0f / 600 + 0.0001f);  // window (0, 1)
     copyScreen();
-    EXPECT_EQ(readPixel(799, 599).r, 255);
-    EXPECT_EQ(readPixel(799, 598).r, 0);
+    expectRed({{799, 599, 255}, {799, 598, 0}});
     redPixelAt(798, 0);  // the column before it is copied
     copyScreen();
     EXPECT_EQ(readPixel(798, 598).r, 255);
     redPixelAt(0, 599);
     glRasterPos2f(-1.0f + 2.0f / 800 + 0.0001f, -1.0f);  // window (1, 0)
     copyScreen();
-    EXPECT_EQ(readPixel(0, 0).r, 255);
-    EXPECT_EQ(readPixel(1, 0).r, 0);
+    expectRed({{0, 0, 255}, {1, 0, 0}});
     redPixelAt(0, 598);  // the row below it is copied
     copyScreen();
     EXPECT_EQ(readPixel(1, 1).r, 255);
@@ -407,8 +396,7 @@ TEST_F(ShellWindowTest, TexturesAndDisplayListsStillDrawAfterModeSwitches) {
     EXPECT_EQ(displayConfig.fullscreen, 0);
     clearToBlack();
     glCallList(list);
-    EXPECT_EQ(readPixel(150, 150).g, 255);
-    EXPECT_EQ(readPixel(250, 150).g, 0);
+    expectGreen({{150, 150, 255}, {250, 150, 0}});
     glDeleteLists(list, 1);
     glDeleteTextures(1, &texture);
 }
@@ -417,24 +405,14 @@ TEST_F(ShellWindowTest, WindowReopensWhereAndAsLargeAsItWasLeft) {
     platMoveWindow(mainWindow, 30, 40);
     platResizeWindow(mainWindow, 640, 480);
     pressF1();
-    EXPECT_EQ(windowedRect.x, 30);
-    EXPECT_EQ(windowedRect.y, 40);
-    EXPECT_EQ(windowedRect.width, 640);
-    EXPECT_EQ(windowedRect.height, 480);
+    EXPECT_EQ(windowedRect, (ScreenRect{30, 40, 640, 480}));
     fullscreenRect.width = 1024;  // the mode stays 800 x 600; the window takes the rect's size
     pressF1();
-    EXPECT_EQ(currentRect.x, 30);
-    EXPECT_EQ(currentRect.y, 40);
-    EXPECT_EQ(currentRect.width, 640);
-    EXPECT_EQ(currentRect.height, 480);
-    int32_t width = 0, height = 0;
-    ASSERT_TRUE(platGetClientSize(mainWindow, &width, &height));
-    EXPECT_EQ(width, 640);
-    EXPECT_EQ(height, 480);
-    GLint v[4];
-    viewport(v);
-    EXPECT_EQ(v[2], 640);
-    EXPECT_EQ(v[3], 480);
+    EXPECT_EQ(currentRect, (ScreenRect{30, 40, 640, 480}));
+    ScreenRect client = {};
+    ASSERT_TRUE(platGetClientSize(mainWindow, &client.width, &client.height));
+    EXPECT_EQ(client, (ScreenRect{0, 0, 640, 480}));
+    EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 640, 480}));
     fullscreenRect = {0, 0, 800, 600};
 }
 
@@ -460,9 +438,7 @@ TEST_F(ShellWindowTest, AWindowLeftMinimisedReopensAtTheConfiguredSize) {
     destroyMainWindow();
     windowedRect = {5, 6, 0, 0};  // what a minimised window leaves behind
     ASSERT_TRUE(createMainWindow());
-    EXPECT_EQ(currentRect.width, 800);
-    EXPECT_EQ(currentRect.height, 600);
-    EXPECT_EQ(currentRect.x, 5);
+    EXPECT_EQ(currentRect, (ScreenRect{5, 6, 800, 600}));
 }
 
 TEST_F(ShellWindowTest, AFullscreenWindowHidesThePointerWhileItLasts) {
