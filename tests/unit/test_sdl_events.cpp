@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "gl_fixture.h"
@@ -155,10 +156,15 @@ TEST_F(SdlEventTest, DestroyingAWindowDropsOnlyItsOwnMessagesAndSizesFollowOneRu
     spec.colorBits = 32;
     EXPECT_EQ(platCreateWindow(&spec), nullptr);
     EXPECT_STREQ(platLastError(), "window size 65536x100 is outside 1x1..65535x65535");
-    platResizeWindow(mainWindow, 800, 65536);  // ignored too
     int32_t width = 0, height = 0;
+    platResizeWindow(mainWindow, 65535, 1);  // the limits themselves are sizes
     ASSERT_TRUE(platGetClientSize(mainWindow, &width, &height));
-    EXPECT_EQ(height, 600);
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(65535, 1));
+    platResizeWindow(mainWindow, 800, 600);
+    platResizeWindow(mainWindow, 800, 65536);  // ignored too
+    ASSERT_TRUE(platGetClientSize(mainWindow, &width, &height));
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(800, 600));
+    drain();
 
     uint32_t mainId = liveWindowId();
     spec.clientWidth = 64;
@@ -240,8 +246,10 @@ TEST_F(SdlEventTest, AHiddenWindowReportsFocusAsMinimisedAndANewWindowAsksFirstA
     uint32_t id = liveWindowId();
     SDL_HideWindow(SDL_GetWindowFromID(id));  // taken off the screen after it was shown
     drain();
+    pushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_LOST);
     pushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
-    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{mainWindow, WM_ACTIVATE, makeLParam(WA_ACTIVE, 1), 0}}));
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{mainWindow, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0},
+                                                 {mainWindow, WM_ACTIVATE, makeLParam(WA_ACTIVE, 1), 0}}));
     EXPECT_EQ(appFlags.active, 0);
 
     destroyMainWindow();
