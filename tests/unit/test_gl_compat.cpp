@@ -178,14 +178,12 @@ TEST_F(GlCompatTest, NestedAndExecutingListsAndTheColourOfEveryVertex) {
     compatNewList(lists, GL_COMPILE_AND_EXECUTE);
     greenBlueQuad(true);
     compatEndList();
-    Rgba drawnAtOnce = readPixel(12, 12);
-    EXPECT_GT(drawnAtOnce.g, 100);
+    EXPECT_GT(readPixel(12, 12).g, 100) << "drawn at once";
     compatNewList(lists + 1, GL_COMPILE);
     compatTranslatef(100, 0, 0);
     compatCallList(lists);
     compatEndList();
-    Rgba notYet = readPixel(112, 12);
-    EXPECT_EQ(notYet.g, 0);
+    EXPECT_EQ(readPixel(112, 12).g, 0) << "not drawn yet";
     compatCallList(lists + 1);
     std::vector<uint8_t> seen = screen();
 
