@@ -45,7 +45,8 @@ void expectSpots(std::initializer_list<Spot> spots) {
     for (const Spot& s : spots) {
         Rgba pixel = readPixel(s.x, s.y);
         EXPECT_TRUE(pixel.r == s.colour[0] && pixel.g == s.colour[1] && pixel.b == s.colour[2])
-            << "at " << s.x << "," << s.y << ": " << (int)pixel.r << " " << (int)pixel.g << " " << (int)pixel.b;
+            << "at " << s.x << "," << s.y << ": " << (int)pixel.r << " " << (int)pixel.g << " " << (int)pixel.b
+            << ", not " << (int)s.colour[0] << " " << (int)s.colour[1] << " " << (int)s.colour[2];
     }
 }
 
