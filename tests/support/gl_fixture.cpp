@@ -38,8 +38,21 @@ void clearToBlack() {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-static const GLenum glStateCaps[10] = {GL_TEXTURE_2D, GL_BLEND,   GL_DEPTH_TEST,  GL_CULL_FACE,   GL_ALPHA_TEST,
-                                       GL_LIGHTING,   GL_FOG,     GL_LINE_SMOOTH, GL_SCISSOR_TEST, GL_DITHER};
+void drawQuad(float left, float top, float right, float bottom) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(left, top);
+    glTexCoord2f(1, 0);
+    glVertex2f(right, top);
+    glTexCoord2f(1, 1);
+    glVertex2f(right, bottom);
+    glTexCoord2f(0, 1);
+    glVertex2f(left, bottom);
+    glEnd();
+}
+
+const uint32_t glStateCaps[10] = {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST,  GL_CULL_FACE,    GL_ALPHA_TEST,
+                                  GL_LIGHTING,   GL_FOG,   GL_LINE_SMOOTH, GL_SCISSOR_TEST, GL_DITHER};
 
 GlState readGlState() {
     GlState s = {};
@@ -81,9 +94,9 @@ std::string glStateDifferences(const GlState& e, const GlState& a) {
     compare("projection depth", &e.projectionDepth, &a.projectionDepth, 1, 0);
     compare("attrib depth", &e.attribDepth, &a.attribDepth, 1, 0);
     compare("client attrib depth", &e.clientAttribDepth, &a.clientAttribDepth, 1, 0);
-    compare("modelview", e.modelview, a.modelview, 16, 1e-6);
-    compare("projection", e.projection, a.projection, 16, 1e-6);
-    compare("texture matrix", e.texture, a.texture, 16, 1e-6);
+    compare("modelview", e.modelview, a.modelview, 16, 0);
+    compare("projection", e.projection, a.projection, 16, 0);
+    compare("texture matrix", e.texture, a.texture, 16, 0);
     compare("blend source", &e.blendSource, &a.blendSource, 1, 0);
     compare("blend destination", &e.blendDestination, &a.blendDestination, 1, 0);
     compare("bound texture", &e.boundTexture, &a.boundTexture, 1, 0);

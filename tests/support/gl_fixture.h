@@ -20,11 +20,17 @@ void closeTestWindow();
 Rgba readPixel(int32_t x, int32_t y);
 // Clears the colour buffer to black.
 void clearToBlack();
+// A quad over left..right, top..bottom in the current space, texture coordinates (0, 0) at the
+// first corner and (1, 1) at the opposite one.
+void drawQuad(float left, float top, float right, float bottom);
+
+// The capabilities GlState reads (GLenum values): texturing, blending, depth, cull, alpha test,
+// lighting, fog, line smoothing, scissor, dithering.
+extern const uint32_t glStateCaps[10];
 
 // Every piece of GL state a drawing routine of ours may promise to keep or to set, read back.
 struct GlState {
-    bool enabled[10];  // glStateCaps order: texturing, blending, depth, cull, alpha test, lighting,
-                       // fog, line smoothing, scissor, dithering
+    bool enabled[10];  // glStateCaps order
     int32_t matrixMode, modelviewDepth, projectionDepth, attribDepth, clientAttribDepth;
     float modelview[16], projection[16], texture[16];
     int32_t blendSource, blendDestination, boundTexture, textureEnvMode, listBase;

@@ -52,57 +52,43 @@ protected:
     }
 };
 
+// The layer's call when layer is true, Mesa's own when it is false: the two run the same script.
+#define GL_OR_LAYER(name) (layer ? compat##name : gl##name)
+
 // A glyph-like list: texture, move to the box, a textured quad, move on by the advance.
-template <typename Calls>
-void recordGlyph(Calls calls, GLuint list, GLuint texture, float shift) {
-    calls.newList(list, GL_COMPILE);
-    calls.bindTexture(GL_TEXTURE_2D, texture);
-    calls.translatef(shift, 3, 0);
-    calls.begin(GL_QUADS);
-    calls.color4ub(255, 200, 100, 255);
-    calls.texCoord2f(0, 0);
-    calls.vertex3f(0, 0, 0);
-    calls.texCoord2f(0, 1);
-    calls.vertex2f(0, 40);
-    calls.color4ub(90, 255, 255, 200);
-    calls.texCoord2f(1, 1);
-    calls.vertex2i(40, 40);
-    calls.texCoord2f(1, 0);
-    calls.vertex3f(40, 0, 0);
-    calls.end();
-    calls.color4ub(10, 20, 30, 40);  // outside a primitive: GL's current colour and coordinate at once
-    calls.texCoord2f(0.25f, 0.75f);
-    calls.translatef(50 - shift, -3, 0);
-    calls.endList();
+void recordGlyph(bool layer, GLuint list, GLuint texture, float shift) {
+    GL_OR_LAYER(NewList)(list, GL_COMPILE);
+    GL_OR_LAYER(BindTexture)(GL_TEXTURE_2D, texture);
+    GL_OR_LAYER(Translatef)(shift, 3, 0);
+    GL_OR_LAYER(Begin)(GL_QUADS);
+    GL_OR_LAYER(Color4ub)(255, 200, 100, 255);
+    GL_OR_LAYER(TexCoord2f)(0, 0);
+    GL_OR_LAYER(Vertex3f)(0, 0, 0);
+    GL_OR_LAYER(TexCoord2f)(0, 1);
+    GL_OR_LAYER(Vertex2f)(0, 40);
+    GL_OR_LAYER(Color4ub)(90, 255, 255, 200);
+    GL_OR_LAYER(TexCoord2f)(1, 1);
+    GL_OR_LAYER(Vertex2i)(40, 40);
+    GL_OR_LAYER(TexCoord2f)(1, 0);
+    GL_OR_LAYER(Vertex3f)(40, 0, 0);
+    GL_OR_LAYER(End)();
+    GL_OR_LAYER(Color4ub)(10, 20, 30, 40);  // outside a primitive: GL's current colour and coordinate at once
+    GL_OR_LAYER(TexCoord2f)(0.25f, 0.75f);
+    GL_OR_LAYER(Translatef)(50 - shift, -3, 0);
+    GL_OR_LAYER(EndList)();
 }
 
-struct RealCalls {
-    void newList(GLuint l, GLenum m) { glNewList(l, m); }
-    void endList() { glEndList(); }
-    void bindTexture(GLenum t, GLuint n) { glBindTexture(t, n); }
-    void translatef(float x, float y, float z) { glTranslatef(x, y, z); }
-    void begin(GLenum m) { glBegin(m); }
-    void end() { glEnd(); }
-    void color4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) { glColor4ub(r, g, b, a); }
-    void texCoord2f(float s, float t) { glTexCoord2f(s, t); }
-    void vertex2f(float x, float y) { glVertex2f(x, y); }
-    void vertex2i(GLint x, GLint y) { glVertex2i(x, y); }
-    void vertex3f(float x, float y, float z) { glVertex3f(x, y, z); }
-};
-
-struct CompatCalls {
-    void newList(GLuint l, GLenum m) { compatNewList(l, m); }
-    void endList() { compatEndList(); }
-    void bindTexture(GLenum t, GLuint n) { compatBindTexture(t, n); }
-    void translatef(float x, float y, float z) { compatTranslatef(x, y, z); }
-    void begin(GLenum m) { compatBegin(m); }
-    void end() { compatEnd(); }
-    void color4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) { compatColor4ub(r, g, b, a); }
-    void texCoord2f(float s, float t) { compatTexCoord2f(s, t); }
-    void vertex2f(float x, float y) { compatVertex2f(x, y); }
-    void vertex2i(GLint x, GLint y) { compatVertex2i(x, y); }
-    void vertex3f(float x, float y, float z) { compatVertex3f(x, y, z); }
-};
+// A quad at (10, 10), 20 wide, its first two corners green and the other two blue.
+void greenBlueQuad(bool layer) {
+    GL_OR_LAYER(Begin)(GL_QUADS);
+    GL_OR_LAYER(Color4ub)(0, 255, 0, 255);  // given inside the primitive: every vertex after it is green
+    GL_OR_LAYER(Vertex2i)(10, 10);
+    GL_OR_LAYER(Vertex2i)(30, 10);
+    GL_OR_LAYER(Color4ub)(0, 0, 255, 255);
+    GL_OR_LAYER(Vertex2i)(30, 30);
+    GL_OR_LAYER(Vertex2i)(10, 30);
+    GL_OR_LAYER(End)();
+}
 
 TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
     GLuint textures[2] = {checkerTexture(), checkerTexture()};
@@ -111,7 +97,7 @@ TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
     const GLubyte text[] = {33, 32, 33, 34};  // names below the base's first list: base + name wraps
 
     GLuint real = glGenLists(3);
-    for (GLuint i = 0; i < 3; ++i) recordGlyph(RealCalls{}, real + i, textures[i % 2], 2.0f + (float)i);
+    for (GLuint i = 0; i < 3; ++i) recordGlyph(false, real + i, textures[i % 2], 2.0f + (float)i);
     glLoadIdentity();
     glTranslatef(100, 100, 0);
     glListBase(real - 32);
@@ -122,7 +108,7 @@ TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
     clearToBlack();
     GLuint compat = compatGenLists(3);
     ASSERT_NE(compat, 0u);
-    for (GLuint i = 0; i < 3; ++i) recordGlyph(CompatCalls{}, compat + i, textures[i % 2], 2.0f + (float)i);
+    for (GLuint i = 0; i < 3; ++i) recordGlyph(true, compat + i, textures[i % 2], 2.0f + (float)i);
     glLoadIdentity();
     std::vector<uint8_t> afterRecording = screen();
     size_t lit = 0;
@@ -190,38 +176,21 @@ TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
 TEST_F(GlCompatTest, NestedAndExecutingListsAndTheColourOfEveryVertex) {
     GLuint lists = compatGenLists(2);
     compatNewList(lists, GL_COMPILE_AND_EXECUTE);
-    compatBegin(GL_QUADS);
-    compatColor4ub(0, 255, 0, 255);  // given inside the primitive: every vertex after it is green
-    compatVertex2i(10, 10);
-    compatVertex2i(30, 10);
-    compatColor4ub(0, 0, 255, 255);
-    compatVertex2i(30, 30);
-    compatVertex2i(10, 30);
-    compatEnd();
+    greenBlueQuad(true);
     compatEndList();
-    Rgba drawnAtOnce = readPixel(12, 12);
-    EXPECT_GT(drawnAtOnce.g, 100);
+    EXPECT_GT(readPixel(12, 12).g, 100) << "drawn at once";
     compatNewList(lists + 1, GL_COMPILE);
     compatTranslatef(100, 0, 0);
     compatCallList(lists);
     compatEndList();
-    Rgba notYet = readPixel(112, 12);
-    EXPECT_EQ(notYet.g, 0);
+    EXPECT_EQ(readPixel(112, 12).g, 0) << "not drawn yet";
     compatCallList(lists + 1);
     std::vector<uint8_t> seen = screen();
-
 
     clearToBlack();
     glLoadIdentity();
     for (int pass = 0; pass < 2; ++pass) {
-        glBegin(GL_QUADS);
-        glColor4ub(0, 255, 0, 255);
-        glVertex2i(10, 10);
-        glVertex2i(30, 10);
-        glColor4ub(0, 0, 255, 255);
-        glVertex2i(30, 30);
-        glVertex2i(10, 30);
-        glEnd();
+        greenBlueQuad(false);
         glTranslatef(100, 0, 0);
     }
     EXPECT_EQ(seen, screen());
@@ -256,6 +225,7 @@ TEST_F(GlCompatTest, AttributeStacksRestoreWhatTheirBitsCover) {
     GLuint textures[2] = {checkerTexture(), checkerTexture()};
     compatEnable(GL_BLEND);
     compatBindTexture(GL_TEXTURE_2D, textures[0]);
+    GlState pushed = readGlState();
     compatPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
     compatDisable(GL_BLEND);
     compatEnable(GL_TEXTURE_2D);
@@ -264,51 +234,40 @@ TEST_F(GlCompatTest, AttributeStacksRestoreWhatTheirBitsCover) {
     compatTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     EXPECT_TRUE(compatIsEnabled(GL_FOG));
     compatPopAttrib();
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_FOG));
+    EXPECT_EQ(glStateDifferences(pushed, readGlState()), "");
     EXPECT_TRUE(compatIsEnabled(GL_BLEND));
-    GLint binding = 0, mode = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ((GLuint)binding, textures[0]);
-    EXPECT_EQ(mode, GL_MODULATE);
 
     // The enable bit alone leaves the texture state as it was changed.
     compatPushAttrib(GL_ENABLE_BIT);
     compatEnable(GL_TEXTURE_2D);
     compatBindTexture(GL_TEXTURE_2D, textures[1]);
     compatPopAttrib();
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
-    EXPECT_EQ((GLuint)binding, textures[1]);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    pushed.boundTexture = (int32_t)textures[1];
+    EXPECT_EQ(glStateDifferences(pushed, readGlState()), "");
 
     // Both stacks against Mesa's (16 deep too), from the state as it stands and the layer's view of
     // it, pushed with mixed bits: after each pop, and one more on the empty stacks, every piece of
     // state is Mesa's.
-    const GLenum caps[] = {GL_TEXTURE_2D, GL_BLEND,       GL_DEPTH_TEST,   GL_CULL_FACE, GL_ALPHA_TEST,
-                           GL_LIGHTING,   GL_FOG,         GL_LINE_SMOOTH,  GL_SCISSOR_TEST, GL_DITHER};
     const GLint alignments[] = {1, 2, 4, 8};
     std::vector<GlState> popped[2];  // by Mesa, by the layer
     for (bool layer : {false, true}) {
         for (int level = 0; level <= 16; ++level) {  // the 17th push of each is refused
             GLbitfield bits = level % 3 == 0 ? GL_ENABLE_BIT | GL_TEXTURE_BIT : level % 3 == 1 ? GL_ENABLE_BIT : GL_CURRENT_BIT;
             GLbitfield clientBits = level % 3 == 1 ? GL_CLIENT_VERTEX_ARRAY_BIT : GL_CLIENT_PIXEL_STORE_BIT;
-            layer ? compatPushAttrib(bits) : glPushAttrib(bits);
-            layer ? compatPushClientAttrib(clientBits) : glPushClientAttrib(clientBits);
-            for (int k = 0; k < 10; ++k) (layer ? ((level + k) % 3 ? compatDisable : compatEnable)
-                                                : ((level + k) % 3 ? glDisable : glEnable))(caps[k]);
-            (layer ? compatBindTexture : glBindTexture)(GL_TEXTURE_2D, textures[level / 2 % 2]);
-            (layer ? compatTexEnvi : glTexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, level % 2 ? GL_REPLACE : GL_MODULATE);
-            (layer ? compatPixelStorei : glPixelStorei)(GL_PACK_ALIGNMENT, alignments[level % 4]);
-            (layer ? compatPixelStorei : glPixelStorei)(GL_UNPACK_ALIGNMENT, alignments[(level + 1) % 4]);
+            GL_OR_LAYER(PushAttrib)(bits);
+            GL_OR_LAYER(PushClientAttrib)(clientBits);
+            for (int k = 0; k < 10; ++k) ((level + k) % 3 ? GL_OR_LAYER(Disable) : GL_OR_LAYER(Enable))(glStateCaps[k]);
+            GL_OR_LAYER(BindTexture)(GL_TEXTURE_2D, textures[level / 2 % 2]);
+            GL_OR_LAYER(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, level % 2 ? GL_REPLACE : GL_MODULATE);
+            GL_OR_LAYER(PixelStorei)(GL_PACK_ALIGNMENT, alignments[level % 4]);
+            GL_OR_LAYER(PixelStorei)(GL_UNPACK_ALIGNMENT, alignments[(level + 1) % 4]);
         }
         for (int pop = 0; pop <= 16; ++pop) {
-            layer ? compatPopAttrib() : glPopAttrib();
-            layer ? compatPopClientAttrib() : glPopClientAttrib();
+            GL_OR_LAYER(PopAttrib)();
+            GL_OR_LAYER(PopClientAttrib)();
             popped[layer].push_back(readGlState());
             popped[layer].back().attribDepth = popped[layer].back().clientAttribDepth = 0;  // the layer keeps its own stacks
-            for (GLenum cap : caps)
+            for (GLenum cap : glStateCaps)
                 EXPECT_TRUE(!layer || compatIsEnabled(cap) == glIsEnabled(cap)) << "pop " << pop << ", cap " << cap;
         }
     }
@@ -316,17 +275,15 @@ TEST_F(GlCompatTest, AttributeStacksRestoreWhatTheirBitsCover) {
 
     glPixelStorei(GL_PACK_ALIGNMENT, 2);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    GlState pixelStore = readGlState();
     compatPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     compatPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     compatPixelStorei(GL_PACK_ALIGNMENT, 4);
     compatPixelStorei(GL_UNPACK_LSB_FIRST, 1);  // not in WebGL: ignored
     compatPopClientAttrib();
-    GLint pack = 0, unpack = 0, lsbFirst = 1;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    EXPECT_EQ(glStateDifferences(pixelStore, readGlState()), "");
+    GLint lsbFirst = 1;
     glGetIntegerv(GL_UNPACK_LSB_FIRST, &lsbFirst);
-    EXPECT_EQ(pack, 2);
-    EXPECT_EQ(unpack, 8);
     EXPECT_EQ(lsbFirst, 0);
     glDeleteTextures(2, textures);
 }
@@ -336,17 +293,8 @@ void drawIndexTexture(GLuint texture, int x) {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBegin(GL_QUADS);
     glColor4ub(250, 120, 30, 255);
-    glTexCoord2f(0, 0);
-    glVertex2i(x, 0);
-    glTexCoord2f(1, 0);
-    glVertex2i(x + 40, 0);
-    glTexCoord2f(1, 1);
-    glVertex2i(x + 40, 30);
-    glTexCoord2f(0, 1);
-    glVertex2i(x, 30);
-    glEnd();
+    drawQuad((float)x, 0, (float)(x + 40), 30);
 }
 
 TEST_F(GlCompatTest, ColourIndexUploadsGoThroughShiftOffsetAndMapsAsInGl) {
@@ -362,28 +310,18 @@ TEST_F(GlCompatTest, ColourIndexUploadsGoThroughShiftOffsetAndMapsAsInGl) {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    for (bool layer : {false, true}) {  // Mesa's texture at x 0, the layer's at x 100
+        GL_OR_LAYER(PixelTransferi)(GL_INDEX_SHIFT, 1);
+        GL_OR_LAYER(PixelTransferi)(GL_INDEX_OFFSET, -3);
+        GL_OR_LAYER(PixelMapfv)(GL_PIXEL_MAP_I_TO_A, 256, map);
+        GL_OR_LAYER(BindTexture)(GL_TEXTURE_2D, textures[layer]);
+        GL_OR_LAYER(TexImage2D)(GL_TEXTURE_2D, 0, GL_ALPHA, 8, 2, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, indices);
+        GL_OR_LAYER(PixelTransferi)(GL_INDEX_SHIFT, 0);
+        GL_OR_LAYER(PixelTransferi)(GL_INDEX_OFFSET, 0);
+        drawIndexTexture(textures[layer], layer ? 100 : 0);
+    }
 
-    glPixelTransferi(GL_INDEX_SHIFT, 1);
-    glPixelTransferi(GL_INDEX_OFFSET, -3);
-    glPixelMapfv(GL_PIXEL_MAP_I_TO_A, 256, map);
-    glBindTexture(GL_TEXTURE_2D, textures[0]);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, 8, 2, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, indices);
-    glPixelTransferi(GL_INDEX_SHIFT, 0);
-    glPixelTransferi(GL_INDEX_OFFSET, 0);
-    drawIndexTexture(textures[0], 0);
-
-    compatPixelTransferi(GL_INDEX_SHIFT, 1);
-    compatPixelTransferi(GL_INDEX_OFFSET, -3);
-    compatPixelMapfv(GL_PIXEL_MAP_I_TO_A, 256, map);
-    compatBindTexture(GL_TEXTURE_2D, textures[1]);
-    compatTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, 8, 2, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, indices);
-    compatPixelTransferi(GL_INDEX_SHIFT, 0);
-    compatPixelTransferi(GL_INDEX_OFFSET, 0);
-    drawIndexTexture(textures[1], 100);
-
-    GLint unpack = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    EXPECT_EQ(unpack, 4) << "the caller's alignment survives the upload";
+    EXPECT_EQ(readGlState().unpackAlignment, 4) << "the caller's alignment survives the upload";
     int opaque = 0;
     for (int y = 0; y < 30; ++y) {
         for (int x = 0; x < 40; ++x) {
@@ -402,8 +340,7 @@ TEST_F(GlCompatTest, ColourIndexUploadsGoThroughShiftOffsetAndMapsAsInGl) {
     const GLenum mapNames[] = {GL_PIXEL_MAP_I_TO_R, GL_PIXEL_MAP_I_TO_G, GL_PIXEL_MAP_I_TO_B, GL_PIXEL_MAP_I_TO_A};
     for (int m = 0; m < 4; ++m) {
         for (int i = 0; i < 256; ++i) map[i] = (float)(i * (2 * m + 3) % 65) / 64.0f;
-        glPixelMapfv(mapNames[m], 256, map);
-        compatPixelMapfv(mapNames[m], 256, map);
+        for (bool layer : {false, true}) GL_OR_LAYER(PixelMapfv)(mapNames[m], 256, map);
     }
     GLubyte packed[27], padded[3 * 16];
     for (int i = 0; i < 27; ++i) packed[i] = (GLubyte)(i * 29 + 5);
@@ -421,8 +358,7 @@ TEST_F(GlCompatTest, ColourIndexUploadsGoThroughShiftOffsetAndMapsAsInGl) {
             compatTexImage2D(GL_TEXTURE_2D, 0, (GLint)format, 9, 3, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, padded);
             glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, layer.data());
             EXPECT_EQ(mesa, layer) << format << " at alignment " << alignment;
-            glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-            EXPECT_EQ(unpack, alignment);
+            EXPECT_EQ(readGlState().unpackAlignment, alignment);
         }
     }
     glDeleteTextures(2, textures);

@@ -1,7 +1,6 @@
 // The glyph texture font and the three prints, read back from a real Mesa context.
 #include <gtest/gtest.h>
 #include <math.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
@@ -17,11 +16,15 @@
 
 namespace {
 
+// The box around the pixels brighter than half, which is where a glyph has ink, and their count.
 struct Bounds {
-    int left = 100000, top = 100000, right = -1, bottom = -1;
+    int left = 100000, top = 100000, right = -1, bottom = -1, lit = 0;
     bool empty() const { return right < 0; }
     int width() const { return right - left + 1; }
     int height() const { return bottom - top + 1; }
+    // The share of the box's pixels that are lit: well under 1 for "H" drawn blended, 1 when its
+    // glyph's transparent texels paint the whole quad.
+    double fill() const { return empty() ? 0.0 : (double)lit / (width() * height()); }
 };
 
 // The screen as rows top first, red channel only.
@@ -34,7 +37,6 @@ std::vector<uint8_t> grabRed() {
     return red;
 }
 
-// Pixels brighter than half, which is where a glyph has ink.
 Bounds inkBounds() {
     std::vector<uint8_t> red = grabRed();
     Bounds b;
@@ -45,18 +47,15 @@ Bounds inkBounds() {
                 b.right = std::max(b.right, x);
                 b.top = std::min(b.top, y);
                 b.bottom = std::max(b.bottom, y);
+                ++b.lit;
             }
     return b;
 }
 
-// The share of the ink box's pixels that are lit: well under 1 for "H" drawn blended, 1 when its
-// glyph's transparent texels paint the whole quad.
-double inkFill(const Bounds& b) {
-    std::vector<uint8_t> red = grabRed();
-    int lit = 0;
-    for (int y = b.top; y <= b.bottom; ++y)
-        for (int x = b.left; x <= b.right; ++x) lit += red[(size_t)y * 800 + x] > 127;
-    return b.empty() ? 0.0 : (double)lit / (b.width() * b.height());
+// Readies opaque white on black.
+void whiteOnBlack() {
+    clearToBlack();
+    glColor4ub(255, 255, 255, 255);
 }
 
 class GlyphFontTest : public GlTest {
@@ -73,8 +72,7 @@ protected:
     }
     // The ink of one print of text at (x, y), scale, in opaque white on black.
     Bounds inkOf(const char* text, int x = 200, int y = 570, float scale = 0.5f) {
-        clearToBlack();
-        glColor4ub(255, 255, 255, 255);
+        whiteOnBlack();
         printText(x, y, scale, programFont.listBase, "%s", text);
         return inkBounds();
     }
@@ -143,21 +141,16 @@ TEST_F(GlyphFontTest, PrintTextRestoresTheModelviewAndChangesTheListBase) {
     Bounds plain = inkOf("Ab", 10, 10, 1.0f);
     glMatrixMode(GL_MODELVIEW);
     glTranslatef(5, 6, 0);  // the text's place is its own, whatever the modelview
-    GLdouble before[16], after[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, before);
     glMatrixMode(GL_PROJECTION);  // and whatever matrix is selected
+    GlState expected = readGlState();  // the colours inkOf sets are set already
     Bounds moved = inkOf("Ab", 10, 10, 1.0f);
     EXPECT_EQ(moved.left, plain.left);
     EXPECT_EQ(moved.top, plain.top);
     EXPECT_EQ(moved.right, plain.right);
-    glGetDoublev(GL_MODELVIEW_MATRIX, after);
-    EXPECT_EQ(memcmp(before, after, sizeof before), 0);
-    GLint listBase = 0;
-    glGetIntegerv(GL_LIST_BASE, &listBase);
-    EXPECT_EQ((uint32_t)listBase, programFont.listBase - glyphFirst);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ((uint32_t)bound, programFont.textures['b' - glyphFirst]);  // the last glyph's texture
+    expected.matrixMode = GL_MODELVIEW;
+    expected.listBase = (int32_t)(programFont.listBase - glyphFirst);
+    expected.boundTexture = (int32_t)programFont.textures['b' - glyphFirst];  // the last glyph's texture
+    EXPECT_EQ(glStateDifferences(expected, readGlState()), "");
 }
 
 TEST_F(GlyphFontTest, PrintTextUnitRestoresMatricesEnablesAndTextureState) {
@@ -166,37 +159,23 @@ TEST_F(GlyphFontTest, PrintTextUnitRestoresMatricesEnablesAndTextureState) {
     glBindTexture(GL_TEXTURE_2D, other);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glDisable(GL_BLEND);
-    GLdouble projection[16], modelview[16], after[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    clearToBlack();
-    glColor4ub(255, 255, 255, 255);
+    whiteOnBlack();
+    GlState expected = readGlState();
     printTextUnit(0.25f, 0.5f, 1.0f, programFont.listBase, "H");
+    expected.listBase = (int32_t)(programFont.listBase - glyphFirst);
+    EXPECT_EQ(glStateDifferences(expected, readGlState()), "");
     Bounds h = inkBounds();
-    EXPECT_LT(inkFill(h), 0.8);  // blended, though blending was off
+    EXPECT_LT(h.fill(), 0.8);       // blended, though blending was off
     EXPECT_NEAR(h.top, 300, 1);     // y 0.5 of the viewport
     EXPECT_NEAR(h.bottom, 329, 1);  // one unit is 0.05 of 600 pixels high
     EXPECT_GT(h.left, 200);
-    glGetDoublev(GL_PROJECTION_MATRIX, after);
-    EXPECT_EQ(memcmp(projection, after, sizeof after), 0);
-    glGetDoublev(GL_MODELVIEW_MATRIX, after);
-    EXPECT_EQ(memcmp(modelview, after, sizeof after), 0);
-    GLint value = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ((GLuint)value, other);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
-    EXPECT_EQ(value, GL_REPLACE);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    glGetIntegerv(GL_MATRIX_MODE, &value);
-    EXPECT_EQ(value, GL_MODELVIEW);
     glDeleteTextures(1, &other);
 }
 
 TEST_F(GlyphFontTest, ConsecutivePrintTextHereCallsContinueOneLine) {
     // A y-up space of 40 pixels a unit; each call leaves its scale and advance on the matrix.
     auto printHere = [](std::initializer_list<const char*> parts) {
-        clearToBlack();
-        glColor4ub(255, 255, 255, 255);
+        whiteOnBlack();
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
         glTranslatef(100, 400, 0);
@@ -212,7 +191,7 @@ TEST_F(GlyphFontTest, ConsecutivePrintTextHereCallsContinueOneLine) {
     EXPECT_EQ(split.left, joined.left);
     EXPECT_NEAR(split.right, joined.right, 1);
     EXPECT_GT(split.right, first.right + 20);  // "B" came after "A", not over it
-    EXPECT_LT(inkFill(printHere({"H"})), 0.8);
+    EXPECT_LT(printHere({"H"}).fill(), 0.8);
     EXPECT_NEAR(first.top, 400, 1);  // the line box hangs one unit below the origin
     EXPECT_NEAR(first.bottom, 439, 1);
 }
@@ -220,13 +199,12 @@ TEST_F(GlyphFontTest, ConsecutivePrintTextHereCallsContinueOneLine) {
 TEST_F(GlyphFontTest, BuildingAFontLeavesThePixelStoreAsItWas) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     glPixelStorei(GL_PACK_ALIGNMENT, 2);
+    GlState expected = readGlState();
     GlyphFont second = {};
     buildGlyphFont("Arial", 24, 400, &second);
-    GLint unpack = 0, pack = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
-    EXPECT_EQ(unpack, 8);
-    EXPECT_EQ(pack, 2);
+    GlState after = readGlState();
+    expected.boundTexture = after.boundTexture;  // the textures are bound as they are made
+    EXPECT_EQ(glStateDifferences(expected, after), "");
     glDeleteLists(second.listBase, glyphCount);
     glDeleteTextures(glyphCount, second.textures);
 }
@@ -274,16 +252,10 @@ TEST_F(GlyphFontTest, GlyphTexturesHoldFullCoverageAsOpaqueAlphaAndFreeingDelete
     GLuint stranger = glGenLists(1);
     glNewList(stranger, GL_COMPILE);
     glDisable(GL_TEXTURE_2D);
-    glBegin(GL_QUADS);
-    glVertex2f(0, 0);
-    glVertex2f(800, 0);
-    glVertex2f(800, 600);
-    glVertex2f(0, 600);
-    glEnd();
+    drawQuad(0, 0, 800, 600);
     glEnable(GL_TEXTURE_2D);
     glEndList();
-    clearToBlack();
-    glColor4ub(255, 255, 255, 255);
+    whiteOnBlack();
     printText(0, 0, 1.0f, programFont.listBase, "%c", (char)(32 + (stranger - programFont.listBase)));
     EXPECT_TRUE(inkBounds().empty());
     glDeleteLists(stranger, 1);
@@ -338,8 +310,7 @@ TEST_F(GlyphFontTest, AGlyphsListDrawsItsTextureOverItsBlackBox) {
     for (char c : {'!', 'g', 'W'}) {
         SCOPED_TRACE(c);
         platGlyphBitmap(face, (uint32_t)c, &metrics, nullptr, 0);
-        clearToBlack();
-        glColor4ub(255, 255, 255, 255);
+        whiteOnBlack();
         printText(100, 100, 2.0f, programFont.listBase, "%c", c);
         std::vector<uint8_t> shown = grabRed();
         float r = (float)mark.blackBoxHeight, left = 100 + unitPixels * metrics.originX / r;
@@ -347,16 +318,7 @@ TEST_F(GlyphFontTest, AGlyphsListDrawsItsTextureOverItsBlackBox) {
         float right = left + unitPixels * metrics.blackBoxWidth / r, bottom = top + unitPixels * metrics.blackBoxHeight / r;
         clearToBlack();
         glBindTexture(GL_TEXTURE_2D, programFont.textures[c - 32]);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex2f(left, top);
-        glTexCoord2f(1, 0);
-        glVertex2f(right, top);
-        glTexCoord2f(1, 1);
-        glVertex2f(right, bottom);
-        glTexCoord2f(0, 1);
-        glVertex2f(left, bottom);
-        glEnd();
+        drawQuad(left, top, right, bottom);
         std::vector<uint8_t> expected = grabRed();
         int worst = 0;
         for (size_t i = 0; i < shown.size(); ++i) worst = std::max(worst, abs((int)shown[i] - (int)expected[i]));
@@ -372,8 +334,7 @@ TEST(GlyphFontFailures, NoFaceMeansEmptyFontAndSilentPrintsAndFreeingIsHarmlessW
     EXPECT_EQ(font.listBase, 0u);
     programFont = font;
     apply2dPreset();
-    clearToBlack();
-    glColor4ub(255, 255, 255, 255);
+    whiteOnBlack();
     printText(10, 10, 1.0f, 0, "Hello");
     printTextUnit(0.1f, 0.1f, 1.0f, 0, "Hello");
     printTextHere(10.0f, 0, "Hello");

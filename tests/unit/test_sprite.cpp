@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "assets/image.h"
 #include "draw/glyph_font.h"
 #include "draw/sprite.h"
@@ -32,14 +35,19 @@ void release(Texture& texture) {
     freeImage(texture);
 }
 
-bool is(Rgba pixel, const uint8_t* colour) {
-    return pixel.r == colour[0] && pixel.g == colour[1] && pixel.b == colour[2];
-}
+// A client position and the colour it must show (red, green and blue; alpha is not compared).
+struct Spot {
+    int32_t x, y;
+    const uint8_t* colour;
+};
 
-GLint boundTexture() {
-    GLint name = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-    return name;
+void expectSpots(std::initializer_list<Spot> spots) {
+    for (const Spot& s : spots) {
+        Rgba pixel = readPixel(s.x, s.y);
+        EXPECT_TRUE(pixel.r == s.colour[0] && pixel.g == s.colour[1] && pixel.b == s.colour[2])
+            << "at " << s.x << "," << s.y << ": " << (int)pixel.r << " " << (int)pixel.g << " " << (int)pixel.b
+            << ", not " << (int)s.colour[0] << " " << (int)s.colour[1] << " " << (int)s.colour[2];
+    }
 }
 
 class SpriteTest : public GlTest {
@@ -61,64 +69,50 @@ protected:
 
 TEST_F(SpriteTest, WholeImageShowsTheFirstStoredRowAlongTheBottom) {
     drawSprite(100, 100, 40, 20, grid, 0, 0, 0, 0, 255, false, false);
-    EXPECT_TRUE(is(readPixel(105, 115), red));      // bottom-left
-    EXPECT_TRUE(is(readPixel(135, 115), white));    // bottom-right
-    EXPECT_TRUE(is(readPixel(105, 105), yellow));   // top-left
-    EXPECT_TRUE(is(readPixel(135, 105), black));
-    EXPECT_TRUE(is(readPixel(145, 105), black));    // outside: the cleared screen
-    EXPECT_TRUE(is(readPixel(95, 105), black));
+    // The bottom-left, bottom-right, top-left and top-right corners, then outside: the cleared screen.
+    expectSpots({{105, 115, red}, {135, 115, white}, {105, 105, yellow}, {135, 105, black}, {145, 105, black},
+                 {95, 105, black}});
 
     clearToBlack();
     drawSprite(100, 100, 40, 20, grid, 0, 0, 0, 0, 255, false, true);  // flipY: first row on top
-    EXPECT_TRUE(is(readPixel(105, 105), red));
-    EXPECT_TRUE(is(readPixel(105, 115), yellow));
+    expectSpots({{105, 105, red}, {105, 115, yellow}});
 
     clearToBlack();
     drawSprite(100, 100, 40, 20, grid, 0, 0, 0, 0, 255, true, false);  // flipX: mirrored
-    EXPECT_TRUE(is(readPixel(105, 115), white));
-    EXPECT_TRUE(is(readPixel(135, 115), red));
+    expectSpots({{105, 115, white}, {135, 115, red}});
 }
 
 TEST_F(SpriteTest, SourceRectangleCountsRowsFromTheFirstStoredRow) {
     drawSpriteSized(100, 100, 40, 20, grid, 2, 1, 2, 1);  // the second row's right half
-    EXPECT_TRUE(is(readPixel(105, 105), magenta));
-    EXPECT_TRUE(is(readPixel(135, 115), black));
-    EXPECT_TRUE(is(readPixel(115, 115), magenta));
+    expectSpots({{105, 105, magenta}, {135, 115, black}, {115, 115, magenta}});
 
     clearToBlack();
     drawSpriteSized(100, 100, 40, 20, grid, 0, 0, 2, 1);  // the first row's left half
-    EXPECT_TRUE(is(readPixel(105, 110), red));
-    EXPECT_TRUE(is(readPixel(125, 110), green));
+    expectSpots({{105, 110, red}, {125, 110, green}});
 
     clearToBlack();
     drawSpriteSized(100, 100, 40, 20, grid, 3, 1, 0, 1);  // srcWidth 0: the whole image, srcX dropped
-    EXPECT_TRUE(is(readPixel(105, 115), red));
+    expectSpots({{105, 115, red}});
 }
 
 TEST_F(SpriteTest, ZeroWidthOrHeightMeansNaturalSize) {
     drawSprite(10, 10, 0, 50, grid, 0, 0, 0, 0, 255, false, false);
-    EXPECT_TRUE(is(readPixel(10, 11), red));     // 4 x 2 at (10, 10): bottom row is y 11
-    EXPECT_TRUE(is(readPixel(13, 10), black));   // top-right texel is black
-    EXPECT_TRUE(is(readPixel(12, 10), magenta));
-    EXPECT_TRUE(is(readPixel(10, 12), black));   // not stretched to 50
-    EXPECT_TRUE(is(readPixel(14, 11), black));
+    // 4 x 2 at (10, 10): the bottom row is y 11, the top-right texel black; not stretched to 50.
+    expectSpots({{10, 11, red}, {13, 10, black}, {12, 10, magenta}, {10, 12, black}, {14, 11, black}});
     // A zero height alone, and a zero source height or width alone, mean the same.
     clearToBlack();
     drawSprite(20, 10, 50, 0, grid, 2, 1, 1, 0, 255, false, false);
-    EXPECT_TRUE(is(readPixel(20, 11), red));     // the whole image at its natural size
-    EXPECT_TRUE(is(readPixel(23, 10), black));
-    EXPECT_TRUE(is(readPixel(24, 11), black));
+    expectSpots({{20, 11, red}, {23, 10, black}, {24, 11, black}});  // the whole image at its natural size
     clearToBlack();
     drawSprite(30, 10, 4, 2, grid, 2, 1, 0, 1, 255, false, false);
-    EXPECT_TRUE(is(readPixel(30, 11), red));
-    EXPECT_TRUE(is(readPixel(33, 10), black));
+    expectSpots({{30, 11, red}, {33, 10, black}});
 }
 
 TEST_F(SpriteTest, AlphaZeroBindsButDrawsNothingAndTheColourIsLeftSet) {
     glBindTexture(GL_TEXTURE_2D, 0);
     drawSpriteAtAlpha(100, 100, grid, 0);
-    EXPECT_EQ(boundTexture(), (GLint)grid.name);
-    EXPECT_TRUE(is(readPixel(100, 101), black));
+    EXPECT_EQ(readGlState().boundTexture, (int32_t)grid.name);
+    expectSpots({{100, 101, black}});
 
     drawSpriteAtAlpha(300, 300, grid, 1);  // the faintest alpha still draws
     EXPECT_EQ(readPixel(300, 301).r, 1);
@@ -126,10 +120,9 @@ TEST_F(SpriteTest, AlphaZeroBindsButDrawsNothingAndTheColourIsLeftSet) {
     drawSpriteAlpha(100, 100, 40, 20, grid, 0, 0, 0, 0, 128);
     Rgba faded = readPixel(105, 115);  // red at half strength over black
     EXPECT_NEAR(faded.r, 128, 2);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[0], 1.0f);
-    EXPECT_NEAR(colour[3], 128 / 255.0f, 1e-6);
+    GlState after = readGlState();
+    EXPECT_FLOAT_EQ(after.color[0], 1.0f);
+    EXPECT_NEAR(after.color[3], 128 / 255.0f, 1e-6);
 }
 
 TEST_F(SpriteTest, TextureWithoutImageOrNameDrawsNothing) {
@@ -137,17 +130,19 @@ TEST_F(SpriteTest, TextureWithoutImageOrNameDrawsNothing) {
     drawSpriteAt(100, 100, empty);
     Texture unuploaded = makeTexture(1, 1, {red});
     drawSpriteSized(100, 100, 50, 50, unuploaded, 0, 0, 0, 0);
-    EXPECT_TRUE(is(readPixel(110, 110), black));
+    expectSpots({{110, 110, black}});
     freeImage(unuploaded);
 }
 
 TEST_F(SpriteTest, FillScreenIgnoresTheTopByte) {
-    fillScreen(0xFF0000FF);
-    EXPECT_TRUE(is(readPixel(1, 1), red));
-    fillScreen(0x00FF0000);
-    EXPECT_TRUE(is(readPixel(799, 599), blue));
-    fillScreen(0xFF000000);
-    EXPECT_TRUE(is(readPixel(400, 300), black));
+    const struct {
+        uint32_t colour;
+        Spot spot;
+    } fills[] = {{0xFF0000FF, {1, 1, red}}, {0x00FF0000, {799, 599, blue}}, {0xFF000000, {400, 300, black}}};
+    for (const auto& fill : fills) {
+        fillScreen(fill.colour);
+        expectSpots({fill.spot});
+    }
 
     glClearDepth(0.25);  // the depth buffer is left alone
     glClear(GL_DEPTH_BUFFER_BIT);
@@ -156,49 +151,37 @@ TEST_F(SpriteTest, FillScreenIgnoresTheTopByte) {
     GLfloat depth = 0;
     glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
     EXPECT_NEAR(depth, 0.25f, 0.001f);
-    EXPECT_TRUE(is(readPixel(400, 300), green));
+    expectSpots({{400, 300, green}});
 }
 
 TEST_F(SpriteTest, FillRectLeavesNoTextureBehind) {
     fillRect(10, 20, 30, 40, 0xFF00FF00);  // solid to its edges
-    EXPECT_TRUE(is(readPixel(10, 20), green));
-    EXPECT_TRUE(is(readPixel(25, 40), green));
-    EXPECT_TRUE(is(readPixel(39, 59), green));
-    EXPECT_TRUE(is(readPixel(40, 40), black));
-    EXPECT_TRUE(is(readPixel(25, 60), black));
-    GLint bound = boundTexture();
+    expectSpots({{10, 20, green}, {25, 40, green}, {39, 59, green}, {40, 40, black}, {25, 60, black}});
+    GLuint bound = (GLuint)readGlState().boundTexture;
     EXPECT_FALSE(bound != 0 && glIsTexture(bound));
 
     fillRect(100, 100, 30, 30, 0x0000FF00);  // alpha byte 0: invisible under blending
-    EXPECT_TRUE(is(readPixel(110, 110), black));
+    expectSpots({{110, 110, black}});
     fillRect(200, 200, 0, 30, 0xFFFFFFFF);  // a zero side: one pixel
-    EXPECT_TRUE(is(readPixel(200, 200), white));
-    EXPECT_TRUE(is(readPixel(201, 200), black));
-    EXPECT_TRUE(is(readPixel(200, 201), black));
+    expectSpots({{200, 200, white}, {201, 200, black}, {200, 201, black}});
 }
 
 TEST_F(SpriteTest, LinesRestoreEnablesAndMatrices) {
     glColor4ub(255, 255, 255, 255);
     glBindTexture(GL_TEXTURE_2D, grid.name);  // bound and enabled: its red texel must not tint the line
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);  // as readPixel leaves it
+    GlState before = readGlState();
     drawLine(0, 300, 800, 300);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_GT(readPixel(400, 300).r, 100);
-    EXPECT_GT(readPixel(400, 300).g, 100);
-    EXPECT_GT(readPixel(400, 300).b, 100);
-    EXPECT_TRUE(is(readPixel(400, 310), black));
+    EXPECT_EQ(glStateDifferences(before, readGlState()), "");
+    Rgba line = readPixel(400, 300);
+    EXPECT_GT(std::min({line.r, line.g, line.b}), 100);
+    expectSpots({{400, 310, black}});
 
-    GLdouble before[16], after[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, before);
     drawLineUnit(0.5f, 0.0f, 0.5f, 1.0f);  // a vertical line through the middle
-    glGetDoublev(GL_PROJECTION_MATRIX, after);
-    EXPECT_EQ(memcmp(before, after, sizeof before), 0);
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_GT(readPixel(400, 100).r, 100);
-    EXPECT_GT(readPixel(400, 100).g, 100);
-    EXPECT_TRUE(is(readPixel(420, 100), black));
+    EXPECT_EQ(glStateDifferences(before, readGlState()), "");
+    line = readPixel(400, 100);
+    EXPECT_GT(std::min(line.r, line.g), 100);
+    expectSpots({{420, 100, black}});
 }
 
 GLint parameter(GLenum which) {
@@ -208,28 +191,29 @@ GLint parameter(GLenum which) {
 }
 
 TEST_F(SpriteTest, UploadFlagsAndFormats) {
+    // First the defaults (linear, clamped), then a second upload, which replaces the first GL texture.
+    const struct {
+        uint8_t linear, repeatS;
+        GLenum format;
+        GLint filter, wrapS, internal;  // internal: the component count, as passed
+    } uploads[] = {{1, 0, GL_RGBA, GL_LINEAR, GL_CLAMP, 4}, {0, 1, GL_RGB, GL_NEAREST, GL_REPEAT, 3}};
     Texture plain = makeTexture(2, 2, {red, red, red, red});
-    uploadTexture(plain, GL_RGBA);
-    EXPECT_EQ(boundTexture(), (GLint)plain.name);
-    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
-    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
-    GLint internal = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
-    EXPECT_EQ(internal, 4);  // the component count, as passed
-
-    GLuint first = plain.name;
-    plain.linear = 0;
-    plain.repeatS = 1;
-    uploadTexture(plain, GL_RGB);  // a second upload replaces the first GL texture
-    EXPECT_FALSE(glIsTexture(first) && first != plain.name);
-    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
-    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
-    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
-    EXPECT_EQ(internal, 3);
+    for (const auto& u : uploads) {
+        SCOPED_TRACE(u.format);
+        GLuint previous = plain.name;
+        plain.linear = u.linear;
+        plain.repeatS = u.repeatS;
+        uploadTexture(plain, u.format);
+        EXPECT_FALSE(glIsTexture(previous) && previous != plain.name);
+        EXPECT_EQ(readGlState().boundTexture, (int32_t)plain.name);
+        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), u.filter);
+        EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), u.filter);
+        EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), u.wrapS);
+        EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
+        GLint internal = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+        EXPECT_EQ(internal, u.internal);
+    }
     release(plain);
 }
 
@@ -239,22 +223,18 @@ TEST_F(SpriteTest, ColourKeyClearsExactlyTheKeyColourAndNeverRaisesAlpha) {
     keyed.image->pixels[16 + 3] = 77;  // the spare pixel
     memcpy(keyed.image->pixels + 16, magenta, 3);
     applyColorKey(keyed, 0xFFFF00FF);
-    const uint8_t* p = keyed.image->pixels;
-    EXPECT_EQ(p[3], 0);
-    EXPECT_EQ(p[0], 255);
-    EXPECT_EQ(p[2], 255);  // colour kept
-    EXPECT_EQ(p[7], 255);  // 255, 0, 254 is not the key
-    EXPECT_EQ(p[11], 0);   // already clear: stays clear
-    EXPECT_EQ(p[15], 255);
-    EXPECT_EQ(p[19], 77);  // the spare pixel is never touched
+    // Only the key's alpha is cleared, its colour kept; 255, 0, 254 is not the key, an already clear
+    // pixel stays clear, and the spare pixel is never touched.
+    const std::vector<uint8_t> keyedBytes = {255, 0,   255, 0,   255, 0, 254, 255, 0,   255,
+                                             0,   0,   255, 255, 255, 255, 255, 0, 255, 77};
+    EXPECT_EQ(std::vector<uint8_t>(keyed.image->pixels, keyed.image->pixels + 20), keyedBytes);
 
     // Each channel must match alone: a pixel off in any one of them is not the key.
     const uint8_t offRed[4] = {254, 0, 255, 255}, offGreen[4] = {255, 1, 255, 255};
     Texture again = makeTexture(4, 1, {magenta, white, offRed, offGreen});
     applyColorKey(again, 0x00FF00FF);  // the key's own alpha plays no part
-    const uint8_t* q = again.image->pixels;
-    EXPECT_EQ(q[3], 0);
-    EXPECT_EQ(q[7] + q[11] + q[15], 3 * 255);
+    const std::vector<uint8_t> againBytes = {255, 0, 255, 0, 255, 255, 255, 255, 254, 0, 255, 255, 255, 1, 255, 255};
+    EXPECT_EQ(std::vector<uint8_t>(again.image->pixels, again.image->pixels + 16), againBytes);
 
     Texture empty = makeTexture(0, 1, {});
     applyColorKey(empty, 0xFFFF00FF);
@@ -284,8 +264,7 @@ TEST_F(SpriteTest, RescaleThenUploadAndDropKeepsTheSize) {
     rescaleImage(picture, 8, 8, GL_RGBA);
     EXPECT_EQ(picture.image->width, 512);
     drawSpriteAt(0, 0, picture);  // natural size from the kept width and height
-    EXPECT_TRUE(is(readPixel(511, 511), cyan));
-    EXPECT_TRUE(is(readPixel(513, 300), black));
+    expectSpots({{511, 511, cyan}, {513, 300, black}});
     release(picture);
 
     // Each side alone at the limit is taken; one past it is refused and the image left as it was.
@@ -334,14 +313,10 @@ TEST_F(SpriteTest, RgbRowsStayInsideTheirBuffersWhateverTheAlignment) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(memcmp(back + 4 * i, out + 3 * i, 3), 0) << "texel " << i;  // uploaded unpadded
-    GLint unpack = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    EXPECT_EQ(unpack, 4);  // the caller's pixel store is left as it was
+    EXPECT_EQ(readGlState().unpackAlignment, 4);  // the caller's pixel store is left as it was
     glPixelStorei(GL_PACK_ALIGNMENT, 8);
     rescaleImage(picture, 3, 3, GL_RGB);
-    GLint pack = 0;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
-    EXPECT_EQ(pack, 8);
+    EXPECT_EQ(readGlState().packAlignment, 8);
     EXPECT_GT(picture.image->pixels[0], 150);         // red still at the top-left
     EXPECT_GT(picture.image->pixels[3 * 9 - 1], 150);  // blue at the bottom-right
     EXPECT_GT(picture.image->pixels[3 * 4 + 1], 150);  // green in the middle
