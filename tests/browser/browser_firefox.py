@@ -9,10 +9,7 @@ WebDriver BiDi; its WebGL draws through Mesa (headless Firefox has none here, he
 ZELMO_XVFB_DISPLAY=N uses display :N instead of the first free one.
 """
 import asyncio
-import base64
-import io
 import json
-import math
 import os
 import re
 import shutil
@@ -22,11 +19,10 @@ import tempfile
 import threading
 
 import websockets
-from PIL import Image
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser_game  # noqa: E402
-from browser_game import DEADLINE, HOLD, WIDTH, HEIGHT, START_CLOCK, fail, wait_until  # noqa: E402
+from browser_game import DEADLINE, HOLD, WIDTH, HEIGHT, START_CLOCK, Page, fail, wait_until  # noqa: E402
 
 PREFERENCES = {"webgl.force-enabled": True, "browser.shell.checkDefaultBrowser": False,
                "datareporting.policy.dataSubmissionEnabled": False, "browser.aboutwelcome.enabled": False,
@@ -34,7 +30,11 @@ PREFERENCES = {"webgl.force-enabled": True, "browser.shell.checkDefaultBrowser":
 
 
 class FirefoxPage:
-    """The game's page in Firefox, with the methods browser_game.play_script asks of a page."""
+    """The game's page in Firefox, with the methods browser_game.play_script asks of a page (those that
+    only evaluate JavaScript are the Chromium page's own)."""
+    __enter__, __exit__, wait_for_start, state, frames, settle, clock, page_pixel, picture = (
+        Page.__enter__, Page.__exit__, Page.wait_for_start, Page.state, Page.frames, Page.settle, Page.clock,
+        Page.page_pixel, Page.picture)
 
     def __init__(self, root):
         self.server = browser_game.serve(root)
@@ -60,9 +60,7 @@ class FirefoxPage:
         self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
         url = "http://127.0.0.1:%d/zelmo.html?testclock=%d" % (self.server.server_address[1], START_CLOCK)
         self.call("browsingContext.navigate", context=self.context, url=url, wait="complete")
-        wait_until("the game to start", lambda: self.state()["phase"] != "loading")
-        if self.state()["phase"] != "running":
-            fail("the page did not start the game: %s" % self.state())
+        self.wait_for_start()
 
     def call(self, method, **params):
         self.next_id += 1
@@ -88,27 +86,9 @@ class FirefoxPage:
             source["parameters"] = {"pointerType": "mouse"}
         self.call("input.performActions", context=self.context, actions=[source])
 
-    def state(self):
-        return self.evaluate("window.zelmoState")
-
-    def frames(self):
-        return self.evaluate("Module._zelmoFramesShown()")
-
-    def settle(self):
-        target = self.frames() + 2
-        wait_until("the game to draw", lambda: self.frames() >= target)
-        if self.state()["phase"] != "running":
-            fail("the game stopped: %s" % self.state())
-
-    def clock(self, ms):
-        self.evaluate("Module.testClock = %d" % ms)
-        self.settle()
-
     def move(self, x, y):
-        box = self.evaluate("Module.canvas.getBoundingClientRect()")
-        scale = box["width"] / WIDTH
-        self.act("pointer", {"type": "pointerMove", "x": math.ceil(box["left"] + x * scale),
-                             "y": math.ceil(box["top"] + y * scale)})
+        x, y = self.page_pixel(x, y)
+        self.act("pointer", {"type": "pointerMove", "x": x, "y": y})
         self.settle()
 
     def press(self, button):
@@ -120,10 +100,6 @@ class FirefoxPage:
     def key(self, value):
         self.act("key", {"type": "keyDown", "value": value}, {"type": "pause", "duration": HOLD * 1000},
                  {"type": "keyUp", "value": value})
-
-    def picture(self):
-        data = self.evaluate("Module.canvas.toDataURL('image/png')")
-        return Image.open(io.BytesIO(base64.b64decode(data.split(",", 1)[1]))).convert("RGB")
 
     def close(self):
         if self.firefox:
@@ -172,12 +148,8 @@ def start_xvfb():
 
 
 def main():
-    if len(sys.argv) != 4:
-        print(__doc__)
-        return 2
-    web, reference_tool, script = sys.argv[1:]
-    page = FirefoxPage(web)
-    try:
+    web, reference_tool, script = browser_game.arguments(3)
+    with FirefoxPage(web) as page:
         page.start()
         browser_game.play_script(page, reference_tool, script)
         page.key("\uE00C")  # Escape
@@ -187,11 +159,7 @@ def main():
         if page.state()["exitCode"] != 0 or "ended" not in ended[0] or ended[1:] != ["again", "inline-block"]:
             fail("after Escape the page shows %s, %s" % (page.state(), ended))
         print("Escape: the run ended with code 0, the page said so and offers another")
-    finally:
-        page.close()
-    print("PASS")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    browser_game.run(main)

@@ -45,14 +45,34 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_until(what, check):
-    end = time.monotonic() + DEADLINE
+def poll(check, seconds=DEADLINE):
+    """check's first true value, tried every 50 ms; None when the seconds pass first."""
+    end = time.monotonic() + seconds
     while time.monotonic() < end:
         value = check()
         if value:
             return value
         time.sleep(0.05)
-    fail("timed out waiting for " + what)
+    return None
+
+
+def wait_until(what, check):
+    return poll(check) or fail("timed out waiting for " + what)
+
+
+def arguments(count):
+    """The command line's count arguments; without them, the script's usage and code 2."""
+    if len(sys.argv) != count + 1:
+        print(sys.modules["__main__"].__doc__)
+        sys.exit(2)
+    return sys.argv[1:]
+
+
+def run(main):
+    """Runs a test's main: PASS and code 0 when it returns (fail() has ended it with code 1 otherwise)."""
+    main()
+    print("PASS")
+    sys.exit(0)
 
 
 class Page:
@@ -74,9 +94,7 @@ class Page:
         self.driver.get(url)
         if page != "zelmo.html":
             return
-        wait_until("the game to start", lambda: self.state()["phase"] != "loading")
-        if self.state()["phase"] != "running":
-            fail("the page did not start the game: %s" % self.state())
+        self.wait_for_start()
         self.canvas = self.driver.find_element(By.ID, "canvas")
         self.point = (WIDTH // 2, HEIGHT // 2)
         self.phone, self.touched = phone, None  # with fingers: where the last was lifted, None before the first
@@ -84,11 +102,27 @@ class Page:
             self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {"width": 412, "height": 915, "deviceScaleFactor": 1, "mobile": True})
             self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 2})
 
+    # The page's closing goes with the with-statement that made it.
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *error):
+        self.close()
+
+    # What a JavaScript expression comes to in the page.
+    def evaluate(self, expression):
+        return self.driver.execute_script("return " + expression)
+
+    def wait_for_start(self):
+        wait_until("the game to start", lambda: self.state()["phase"] != "loading")
+        if self.state()["phase"] != "running":
+            fail("the page did not start the game: %s" % self.state())
+
     def state(self):
-        return self.driver.execute_script("return window.zelmoState")
+        return self.evaluate("window.zelmoState")
 
     def frames(self):
-        return self.driver.execute_script("return Module._zelmoFramesShown()")
+        return self.evaluate("Module._zelmoFramesShown()")
 
     # Waits until the game has shown two more frames: a whole tick after whatever came before.
     def settle(self):
@@ -98,18 +132,21 @@ class Page:
             fail("the game stopped: %s" % self.state())
 
     def clock(self, ms):
-        self.driver.execute_script("Module.testClock = arguments[0]", ms)
+        self.evaluate("Module.testClock = %d" % ms)
         self.settle()
+
+    # The page shows the canvas scaled, at least 1:1: the first whole page pixel in canvas pixel (x, y).
+    def page_pixel(self, x, y):
+        box = self.evaluate("Module.canvas.getBoundingClientRect()")
+        scale = box["width"] / WIDTH
+        return math.ceil(box["left"] + x * scale), math.ceil(box["top"] + y * scale)
 
     def move(self, x, y):
         self.point = (x, y)
         if self.phone:
             return  # no finger hovers: the next touch goes there
-        # The page shows the canvas scaled, at least 1:1: the first whole page pixel in canvas pixel (x, y).
-        box = self.driver.execute_script("return Module.canvas.getBoundingClientRect()")
-        scale = box["width"] / WIDTH
         actions = ActionBuilder(self.driver, duration=0)
-        actions.pointer_action.move_to_location(math.ceil(box["left"] + x * scale), math.ceil(box["top"] + y * scale))
+        actions.pointer_action.move_to_location(*self.page_pixel(x, y))
         actions.perform()
         self.settle()
 
@@ -149,7 +186,7 @@ class Page:
 
     # The canvas's own pixels, whatever size the page shows it at.
     def picture(self):
-        data = self.driver.execute_script("return Module.canvas.toDataURL('image/png')")
+        data = self.evaluate("Module.canvas.toDataURL('image/png')")
         image = Image.open(io.BytesIO(base64.b64decode(data.split(",", 1)[1]))).convert("RGB")
         if image.size != (WIDTH, HEIGHT):
             fail("the canvas shows %s, not %dx%d" % (image.size, WIDTH, HEIGHT))
@@ -317,12 +354,8 @@ def play_script(page, reference_tool, script):
 
 
 def main():
-    if len(sys.argv) != 4:
-        print(__doc__)
-        return 2
-    web, reference_tool, script = sys.argv[1:]
-    page = Page(web)
-    try:
+    web, reference_tool, script = arguments(3)
+    with Page(web) as page:
         play_script(page, reference_tool, script)
         check_hidden(page)
         check_fullscreen_and_escape(page)
@@ -330,16 +363,9 @@ def main():
         if failed:
             fail("requests failed: %s" % failed)
         print("%d requests, none failed" % len(QuietHandler.answered))
-    finally:
-        page.close()
-    page = Page(web, phone=True)  # the script again on a phone, with fingers
-    try:
+    with Page(web, phone=True) as page:  # the script again on a phone, with fingers
         play_script(page, reference_tool, script)
-    finally:
-        page.close()
-    print("PASS")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    run(main)

@@ -60,15 +60,14 @@ def check_fit(page, width, height, mobile):
 
 
 def main():
-    web = os.path.abspath(sys.argv[1])
+    web = os.path.abspath(browser_game.arguments(1)[0])
     root = tempfile.mkdtemp(prefix="zelmo-page-")
     os.symlink(web, os.path.join(root, "game"))
     os.mkdir(os.path.join(root, "broken"))
     for name in ("zelmo.html", "zelmo.js"):
         os.symlink(os.path.join(web, name), os.path.join(root, "broken", name))
-    page = browser_game.Page(root, test_clock=None, page="")
-    base = page.driver.current_url
-    try:
+    with browser_game.Page(root, test_clock=None, page="") as page:
+        base = page.driver.current_url
         page.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": BEFORE_PAGE})
         seen = show(page, base + "game/zelmo.html?testclock=10000", "running")
         if seen[0] != ["loading", "inline-block", "Loading zelmo…"] or "Escape" not in seen[1]:
@@ -88,11 +87,7 @@ def main():
             if words not in seen[2] or seen[3]:
                 fail("%s: the page says %r, Play again shown: %s" % (url, seen[2], seen[3]))
             print("%s: %s" % (url[:24], seen[2]))
-    finally:
-        page.close()
-    print("PASS")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    browser_game.run(main)

@@ -7,7 +7,6 @@ Serves WEB_BUILD_DIR, opens tests.html with the filter, waits for the run to end
 what it printed and its verdict.
 """
 import sys
-import time
 import urllib.parse
 
 sys.path.insert(0, __file__.rsplit("/", 1)[0])
@@ -17,23 +16,16 @@ RUN_DEADLINE = 300  # seconds: the tests wait for the page's animation frames at
 
 
 def main():
-    web, gtest_filter = sys.argv[1], sys.argv[2]
-    page = browser_game.Page(web, test_clock=None, page="tests.html?" + urllib.parse.quote(gtest_filter))
-    try:
-        end = time.monotonic() + RUN_DEADLINE
-        run = page.driver.execute_script("return window.testRun")
-        while run["exitCode"] is None and time.monotonic() < end:
-            time.sleep(0.2)
-            run = page.driver.execute_script("return window.testRun")
+    web, gtest_filter = browser_game.arguments(2)
+    with browser_game.Page(web, test_clock=None, page="tests.html?" + urllib.parse.quote(gtest_filter)) as page:
+        browser_game.poll(lambda: page.evaluate("window.testRun.exitCode != null"), RUN_DEADLINE)
+        run = page.evaluate("window.testRun")
         print("\n".join(run["output"]))
         if run["exitCode"] is None:
             browser_game.fail("the tests did not finish in %d s" % RUN_DEADLINE)
         if run["exitCode"] != 0 or not any("[  PASSED  ]" in line for line in run["output"]):
             browser_game.fail("the tests failed in the page (exit code %s)" % run["exitCode"])
-    finally:
-        page.close()
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    browser_game.run(main)

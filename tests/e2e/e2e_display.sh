@@ -4,9 +4,7 @@
 set -u
 ZELMO=$(realpath "$1")
 . "$(dirname "$0")/xvfb_lib.sh"
-WORK=$(mktemp -d)
-trap 'stop_xvfb; rm -rf "$WORK"' EXIT
-cd "$WORK"
+work_in_scratch_dir
 export XDG_RUNTIME_DIR="$WORK/run"  # where the copies share the user's mode
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
@@ -26,6 +24,11 @@ start_copy() {
 }
 # quit_copy PID HOW: a signal, and waits for the end; EXIT_CODE has the code.
 quit_copy() { kill -"$2" "$1"; wait_exit "$1" 30; }
+# check_mode_back WHAT: the display returns to the user's mode.
+check_mode_back() {
+    wait_until 10 mode_is 1920x1080
+    check "$1" "$(mode)" 1920x1080
+}
 
 for order in "first second" "second first"; do
     start_copy 1; FIRST=$PID
@@ -35,15 +38,13 @@ for order in "first second" "second first"; do
     check "$order: the one that quits first ends with code 0" "$EXIT_CODE" 0
     [ "$2" = second ] && quit_copy $SECOND TERM || quit_copy $FIRST TERM
     check "$order: the other ends with code 0" "$EXIT_CODE" 0
-    wait_until 10 mode_is 1920x1080
-    check "quit $order: the display is back at its mode" "$(mode)" 1920x1080
+    check_mode_back "quit $order: the display is back at its mode"
 done
 
 start_copy 1
 quit_copy $PID HUP
 check "a hangup ends the run with code 0" "$EXIT_CODE" 0
-wait_until 10 mode_is 1920x1080
-check "after a hangup the display is back at its mode" "$(mode)" 1920x1080
+check_mode_back "after a hangup the display is back at its mode"
 
 # Killed outright, a copy leaves the temporary mode; the next copy still knows the user's.
 start_copy 1
@@ -51,8 +52,6 @@ quit_copy $PID KILL
 check "killed outright, the display stays in the temporary mode" "$(mode)" 800x600
 start_copy 1
 quit_copy $PID TERM
-wait_until 10 mode_is 1920x1080
-check "the next copy returns it to the user's mode" "$(mode)" 1920x1080
+check_mode_back "the next copy returns it to the user's mode"
 
-echo "e2e_display: $FAILURES failure(s)"
-[ "$FAILURES" -eq 0 ]
+finish

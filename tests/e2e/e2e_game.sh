@@ -5,9 +5,7 @@
 set -u
 ZELMO=$(realpath "$1")
 . "$(dirname "$0")/xvfb_lib.sh"
-WORK=$(mktemp -d)
-trap 'stop_xvfb; rm -rf "$WORK"' EXIT
-cd "$WORK"
+work_in_scratch_dir
 
 start_xvfb || exit 1
 "$ZELMO" &
@@ -18,10 +16,11 @@ title_shown() {
     [ "$(pixel "$1" 400 60)" = "0,0,0" ] && [ "$(pixel "$1" 400 540)" = "0,0,0" ] &&
         [ "$(above "$(region_mean "$1" 800x400+0+100 lit)" 0.95)" = yes ]
 }
-wait_for_screen 30 title.ppm title_shown && shown=yes || shown=no
-check "title: the picture fills the band from 100 to 500, black above and below" "$shown" yes
+check_that "title: the picture fills the band from 100 to 500, black above and below" \
+    wait_for_screen 30 title.ppm title_shown
 
-icon_shown() { above "$(pixel "$1" 182 582 | cut -d, -f1)" 200; }  # the fifth charge icon's disc
+icon_at() { above "$(pixel "$1" "$2" 582 | cut -d, -f1)" 200; }  # the charge icon whose disc is at x
+icon_shown() { icon_at "$1" 182; }  # the fifth charge icon's disc
 # The round: the field over the whole screen, "Toasted" on the bottom plank, five charges.
 round_shown() {
     [ "$(above "$(region_mean "$1" 800x600+0+0 lit)" 0.99)" = yes ] &&
@@ -30,13 +29,11 @@ round_shown() {
 xdotool mousemove 400 300
 click 1
 xdotool mousemove 380 280
-wait_for_screen 30 play.ppm round_shown && shown=yes || shown=no
-check "play: the field covers the screen, Toasted shows, five charges" "$shown" yes
+check_that "play: the field covers the screen, Toasted shows, five charges" wait_for_screen 30 play.ppm round_shown
 check "play: no countdown before a launch" "$(above "$(region_mean play.ppm 160x20+600+568 blue)" 0.02)" no
 
 # Smoke: grey, neither saturated like the grass, the plank and the hand, nor white like the critters.
 smoke_in() { above "$(region_mean "$1" "$2" smoke)" 0.08; }
-icon_at() { above "$(pixel "$1" "$2" 582 | cut -d, -f1)" 200; }  # the charge icon whose disc is at x
 launched() { [ "$(icon_shown "$1")" = no ] && [ "$(icon_at "$1" 145)" = yes ]; }
 countdown_shown() { [ "$(above "$(region_mean "$1" 160x20+600+568 blue)" 0.02)" = yes ]; }
 # The charge is spent: no countdown, and still four charges (no second launch). What the looks
@@ -51,15 +48,13 @@ spent_noting_smoke() {
 # is gone long before its 10-second fuse (a charge that touches a critter on the way blasts by itself,
 # as early).
 xdotool mousemove 200 150 mousedown 1
-wait_for_screen 10 launched.ppm launched && launch_seen=yes || launch_seen=no
-wait_for_screen 10 flying.ppm countdown_shown && flying=yes || flying=no
+check_that "a left click launches a charge: one icon fewer" wait_for_screen 10 launched.ppm launched
+check_that "the flying charge shows its countdown" wait_for_screen 10 flying.ppm countdown_shown
 sleep 0.5  # steering towards the pointer while the button is held
 xdotool mouseup 1 mousedown 3
-wait_for_screen 8 spent.ppm spent_noting_smoke && spent=yes || spent=no
+check_that "the right button blasts it well before its fuse: the charge is gone, four left" \
+    wait_for_screen 8 spent.ppm spent_noting_smoke
 xdotool mouseup 3
-check "a left click launches a charge: one icon fewer" "$launch_seen" yes
-check "the flying charge shows its countdown" "$flying" yes
-check "the right button blasts it well before its fuse: the charge is gone, four left" "$spent" yes
 if [ $smoke_seen = yes ]; then
     check "smoke only on the charge's path, none away from it" \
         "$(smoke_in blast.ppm 240x240+560+360)/$(smoke_in blast.ppm 200x150+300+200)" yes/no
@@ -69,18 +64,15 @@ fi
 # a third charge gone without a flight that lasts (its countdown would show until its fuse ends).
 blasts_at_once() { [ "$(icon_at "$1" 145)" = no ] && ! countdown_shown "$1"; }
 xdotool mousemove 380 280 mousedown 1 mousedown 3
-wait_for_screen 8 corner.ppm blasts_at_once && cornered=yes || cornered=no
+check_that "a right button held at the launch blasts at once: fewer charges, no countdown" \
+    wait_for_screen 8 corner.ppm blasts_at_once
 xdotool mouseup 1 mouseup 3
-check "a right button held at the launch blasts at once: fewer charges, no countdown" "$cornered" yes
 
 xdotool mousemove 400 300
-press_key Escape
-wait_exit $PID 20
-check "Escape ends the game with code 0" "$EXIT_CODE" 0
+check_escape "Escape ends the game with code 0" $PID 20
 
 if [ -n "${ZELMO_SCREENSHOTS:-}" ]; then
     mkdir -p "$ZELMO_SCREENSHOTS"
     for shot in title play flying spent corner; do keep_png $shot.ppm "$ZELMO_SCREENSHOTS/$shot.png"; done
 fi
-echo "e2e_game: $FAILURES failure(s)"
-[ "$FAILURES" -eq 0 ]
+finish

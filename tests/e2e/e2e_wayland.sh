@@ -5,9 +5,7 @@
 set -u
 ZELMO=$(realpath "$1")
 . "$(dirname "$0")/xvfb_lib.sh"
-WORK=$(mktemp -d)
-trap 'kill $WESTON_PID 2>/dev/null; wait $WESTON_PID 2>/dev/null; stop_xvfb; rm -rf "$WORK"' EXIT
-cd "$WORK"
+work_in_scratch_dir 'kill $WESTON_PID 2>/dev/null; wait $WESTON_PID 2>/dev/null'
 export XDG_RUNTIME_DIR="$WORK/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
@@ -19,14 +17,19 @@ xwayland_display() { sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p
 xwayland_known() { [ -S "$XDG_RUNTIME_DIR/zelmo-test" ] && [ -n "$(xwayland_display)" ]; }
 wait_until 60 xwayland_known || { echo "FAIL: weston did not start"; cat weston.log; exit 1; }
 
-share() { region_mean "$1" "$2" "$3"; }
-title_shown() { [ "$(above "$(share "$1" 1024x60+0+10 lit)" 0.05)" = no ] && [ "$(above "$(share "$1" 1024x300+0+150 lit)" 0.9)" = yes ]; }
+title_shown() {
+    [ "$(above "$(region_mean "$1" 1024x60+0+10 lit)" 0.05)" = no ] &&
+        [ "$(above "$(region_mean "$1" 1024x300+0+150 lit)" 0.9)" = yes ]
+}
 # Weston's grey desktop shows around a window, never around the fullscreen field.
-fullscreen_field() { [ "$(above "$(share "$1" 1024x600+0+0 lit)" 0.99)" = yes ] && [ "$(above "$(share "$1" 1024x600+0+0 smoke)" 0.05)" = no ]; }
+fullscreen_field() {
+    [ "$(above "$(region_mean "$1" 1024x600+0+0 lit)" 0.99)" = yes ] &&
+        [ "$(above "$(region_mean "$1" 1024x600+0+0 smoke)" 0.05)" = no ]
+}
 # Through Xwayland weston sometimes takes a fullscreen window made after F1 out of fullscreen at once
 # (with the game's binary of before too); what the game asks for is a window the screen's size.
 screen_sized() { DISPLAY=$(xwayland_display) xdotool search --class ZELMO getwindowgeometry %@ 2>/dev/null | grep -q 'Geometry: 1024x600'; }
-windowed() { [ "$(above "$(share "$1" 1024x600+0+0 smoke)" 0.12)" = yes ]; }
+windowed() { [ "$(above "$(region_mean "$1" 1024x600+0+0 smoke)" 0.12)" = yes ]; }
 
 # play HOW ENV...: runs the game with the environment given, through the title, a round, F1 twice, Escape.
 play() {
@@ -34,26 +37,20 @@ play() {
     shift
     env "$@" "$ZELMO" 2>"$how.err" &
     local pid=$!
-    wait_for_screen 60 "$how-title.ppm" title_shown && seen=yes || seen=no
-    check "$how: the title" "$seen" yes
+    check_that "$how: the title" wait_for_screen 60 "$how-title.ppm" title_shown
     xdotool mousemove 512 300
     click 1
-    wait_for_screen 30 "$how-round.ppm" fullscreen_field && seen=yes || seen=no
-    check "$how: a click starts a round" "$seen" yes
+    check_that "$how: a click starts a round" wait_for_screen 30 "$how-round.ppm" fullscreen_field
     press_key F1
-    wait_for_screen 30 "$how-window.ppm" windowed && seen=yes || seen=no
-    check "$how: F1 makes a window" "$seen" yes
+    check_that "$how: F1 makes a window" wait_for_screen 30 "$how-window.ppm" windowed
     press_key F1
     if [ "$how" = native ]; then wait_for_screen 30 "$how-full.ppm" fullscreen_field; else wait_until 30 screen_sized; fi &&
         seen=yes || seen=no
     check "$how: F1 again, fullscreen" "$seen" yes
-    press_key Escape
-    wait_exit $pid 30
-    check "$how: Escape ends the run with code 0" "$EXIT_CODE" 0
+    check_escape "$how: Escape ends the run with code 0" $pid 30
     [ "$EXIT_CODE" = 0 ] || cat "$how.err"
 }
 play native -u DISPLAY SDL_VIDEODRIVER=wayland WAYLAND_DISPLAY=zelmo-test
 play xwayland -u WAYLAND_DISPLAY DISPLAY="$(xwayland_display)"
 
-echo "e2e_wayland: $FAILURES failure(s)"
-[ "$FAILURES" -eq 0 ]
+finish

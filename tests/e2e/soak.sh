@@ -10,9 +10,7 @@ ZELMO=$(realpath "$1")
 DURATION=${2:-600}
 RANDOM=${3:-1}
 . "$(dirname "$0")/xvfb_lib.sh"
-WORK=$(mktemp -d)
-trap 'stop_xvfb; rm -rf "$WORK"' EXIT
-cd "$WORK"
+work_in_scratch_dir
 
 rss() { awk '/VmRSS/ { print $2 }' /proc/$PID/status 2>/dev/null; }
 alive() { kill -0 "$PID" 2>/dev/null; }
@@ -20,14 +18,11 @@ window() { window_of ZELMO; }
 between() { echo $(( $1 + RANDOM % ($2 - $1 + 1) )); }
 # The window's picture, scaled to the 800 x 600 virtual screen.
 window_shot() { window_screenshot "$(window)" "$1" && mogrify -resize '800x600!' "$1" 2>/dev/null; }
-mean() { region_mean "$@"; }
 
 start_xvfb || exit 1
 "$ZELMO" 2>stderr.txt &
 PID=$!
 wait_for_window ZELMO >/dev/null || { echo "FAIL: no window"; exit 1; }
-title_shown() { [ "$(pixel "$1" 400 50)" = "0,0,0" ] && [ "$(pixel "$1" 400 300)" != "0,0,0" ]; }
-field_shown() { [ "$(pixel "$1" 400 50)" != "0,0,0" ]; }
 wait_for_screen 30 start.ppm title_shown || echo "no title"
 xdotool mousemove 400 300
 click 1  # into the first round
@@ -41,8 +36,8 @@ peak=0
 
 drawn_after_switch() {
     window_shot switch.ppm || return 1
-    lit=$(mean switch.ppm 800x600+0+0 lit)
-    text=$(mean switch.ppm 100x20+200+568 blue)
+    lit=$(region_mean switch.ppm 800x600+0+0 lit)
+    text=$(region_mean switch.ppm 100x20+200+568 blue)
     [ "$(above "$lit" 0.9)" = yes ] && [ "$(above "$text" 0.03)" = yes ]
 }
 
@@ -155,5 +150,4 @@ if [ -z "${ZELMO_SANITIZED:-}" ]; then
     check "resident memory grew by less than 2 MB" "$( [ "$growth" -lt 2048 ] && echo yes || echo no)" yes
 fi
 check "Escape ends it with code 0" "$EXIT_CODE" 0
-echo "soak: $FAILURES failure(s)"
-[ "$FAILURES" -eq 0 ]
+finish

@@ -30,6 +30,14 @@ stop_xvfb() {
     return 0
 }
 
+# work_in_scratch_dir [COMMAND]: a scratch folder, WORK, made the current one; at exit COMMAND (if
+# given) runs, the servers stop and the folder goes.
+work_in_scratch_dir() {
+    WORK=$(mktemp -d)
+    trap "${1:-}${1:+; }stop_xvfb; rm -rf '$WORK'" EXIT
+    cd "$WORK"
+}
+
 # wait_until SECONDS COMMAND...: runs the command every 50 ms until it succeeds or the time is up.
 wait_until() {
     local deadline=$(( $(date +%s%N) / 1000000 + $1 * 1000 ))
@@ -83,9 +91,14 @@ check_window_and_escape() {
     window=$(wait_for_window ZELMO) && started=yes || started=no
     check "$1 opens its window" "$started" yes
     wait_for_focus "$window"
+    check_escape "Escape ends $1 with code 0" "$2" 30
+}
+
+# check_escape WHAT PID SECONDS: Escape, held, ends the game started as PID with code 0 within the time.
+check_escape() {
     press_key Escape
-    wait_exit "$2" 30
-    check "Escape ends $1 with code 0" "$EXIT_CODE" 0
+    wait_exit "$2" "$3"
+    check "$1" "$EXIT_CODE" 0
 }
 
 # A key or button held as a person holds it: down, 150 ms (several frames), up.
@@ -104,6 +117,9 @@ region_mean() { "$SCREEN_PROBE" "$1" mean "$2" "$3" 2>/dev/null || echo 0; }
 # Whether two screenshots differ anywhere.
 differ() { "$SCREEN_PROBE" "$1" differs "$2"; }
 above() { awk -v a="$1" -v b="$2" 'BEGIN { print (a > b) ? "yes" : "no" }'; }
+# The game's 800x600 screen: the title (black at the top, the picture in the middle), or the field.
+title_shown() { [ "$(pixel "$1" 400 50)" = "0,0,0" ] && [ "$(pixel "$1" 400 300)" != "0,0,0" ]; }
+field_shown() { [ "$(pixel "$1" 400 50)" != "0,0,0" ]; }
 # Keeps a screenshot as PNG.
 keep_png() { convert "ppm:$1" "$2"; }
 
@@ -124,4 +140,18 @@ check() {
         echo "FAIL: $1 (got '$2', wanted '$3')"
         FAILURES=$((FAILURES + 1))
     fi
+}
+
+# check_that WHAT COMMAND...: a check that the command succeeds.
+check_that() {
+    local what=$1 passed=yes
+    shift
+    "$@" || passed=no
+    check "$what" "$passed" yes
+}
+
+# The test's last line: how many checks failed; the status is 0 only when none did.
+finish() {
+    echo "$(basename "$0" .sh): $FAILURES failure(s)"
+    [ "$FAILURES" -eq 0 ]
 }

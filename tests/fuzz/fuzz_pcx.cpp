@@ -11,16 +11,7 @@
 
 #include "assets/pcx.h"
 #include "assets/stream.h"
-
-static std::vector<uint8_t> embed(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> record(size + 4);
-    record[0] = (uint8_t)size;
-    record[1] = (uint8_t)(size >> 8);
-    record[2] = (uint8_t)(size >> 16);
-    record[3] = (uint8_t)(size >> 24);
-    if (size) memcpy(record.data() + 4, data, size);
-    return record;
-}
+#include "tests/support/embedded.h"
 
 static void runStreamScript(const uint8_t* script, size_t length, const uint8_t* record) {
     MemoryStream* stream = streamOpen(record);
@@ -42,7 +33,7 @@ static void runStreamScript(const uint8_t* script, size_t length, const uint8_t*
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> record = embed(data, size);
+    std::vector<uint8_t> record = makeEmbedded(std::vector<uint8_t>(data, data + size));
     Texture texture;
     if (loadPcx(texture, record.data(), 0)) {
         const Image* image = texture.image;

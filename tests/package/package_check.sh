@@ -25,8 +25,7 @@ dpkg -x "$DEB" "$ROOT/unpacked"
 cd "$ROOT/unpacked"
 for file in usr/games/zelmo usr/share/applications/zelmo.desktop usr/share/man/man6/zelmo.6.gz \
     usr/share/doc/zelmo/copyright usr/share/doc/zelmo/changelog.gz; do
-    [ -e "$file" ] && present=yes || present=no
-    check "the package holds $file" "$present" yes
+    check_that "the package holds $file" test -e "$file"
 done
 for size in 16 32 48 64 128 256; do
     icon=usr/share/icons/hicolor/${size}x${size}/apps/zelmo.png
@@ -38,8 +37,7 @@ done
 check "the binary is stripped" "$(file -L usr/games/zelmo | grep -c 'not stripped')" 0
 man -l usr/share/man/man6/zelmo.6.gz 2>/dev/null | grep -q "xrandr" && manual=yes || manual=no
 check "the manual page says how to restore a display mode" "$manual" yes
-desktop-file-validate usr/share/applications/zelmo.desktop && valid=yes || valid=no
-check "the desktop entry validates" "$valid" yes
+check_that "the desktop entry validates" desktop-file-validate usr/share/applications/zelmo.desktop
 missing=$(ldd usr/games/zelmo | grep -c "not found")
 check "every library the binary links is there" "$missing" 0
 
@@ -47,5 +45,4 @@ start_xvfb || exit 1
 "$ROOT/unpacked/usr/games/zelmo" &
 PID=$!
 check_window_and_escape "the unpacked binary" $PID
-echo "package_check: $FAILURES failure(s)"
-[ "$FAILURES" -eq 0 ]
+finish

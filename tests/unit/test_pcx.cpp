@@ -39,11 +39,31 @@ std::vector<uint8_t> pixelAt(const Decoded& d, int index) {
     return std::vector<uint8_t>(d.pixels.begin() + 4 * index, d.pixels.begin() + 4 * index + 4);
 }
 
+// Colour indices of the test palette expected at pixels; -1 for a pixel the decoder never wrote.
+const std::vector<uint8_t> unwritten = {0, 0, 0, 0};
+
+void expectColours(const Decoded& d, std::initializer_list<std::pair<int, int>> indexAndColour) {
+    for (const auto& [index, colour] : indexAndColour)
+        EXPECT_EQ(pixelAt(d, index), colour < 0 ? unwritten : testColour(colour)) << "pixel " << index;
+}
+
+// The same for the pixels from the first on, in order.
+void expectLine(const Decoded& d, const std::vector<int>& colours) {
+    for (size_t i = 0; i < colours.size(); ++i) expectColours(d, {{(int)i, colours[i]}});
+}
+
 PcxSpec sized(uint32_t width, uint32_t height) {
     PcxSpec spec;
     spec.xMax = width - 1;
     spec.yMax = height - 1;
     spec.bytesPerLine = width;
+    return spec;
+}
+
+// The spec with one field changed.
+template <typename Field, typename Value>
+PcxSpec changed(PcxSpec spec, Field PcxSpec::*field, Value value) {
+    spec.*field = (Field)value;
     return spec;
 }
 
@@ -72,30 +92,20 @@ TEST(Pcx, RunLengthCodes) {
                                  0xC8, 1};                               // line 1: one run of 8
     Decoded d = decode(buildPcx(spec, data));
     ASSERT_TRUE(d.ok);
-    int expected[16] = {7, 7, 7, 7, 7, 200, 191, 3, 1, 1, 1, 1, 1, 1, 1, 1};
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(pixelAt(d, i), testColour(expected[i])) << "pixel " << i;
+    expectLine(d, {7, 7, 7, 7, 7, 200, 191, 3, 1, 1, 1, 1, 1, 1, 1, 1});
+    for (uint8_t encoding : {2, 255})  // any non-zero encoding means run-length
+        EXPECT_EQ(decode(buildPcx(changed(spec, &PcxSpec::encoding, encoding), data)).pixels, d.pixels);
 
     // The same codes where a line has room for more than eight pixels after each.
     d = decode(buildPcx(sized(16, 1), {0xC0, 9, 0xC4, 7, 0xBF, 0xC1, 200, 0xCA, 3}));
     ASSERT_TRUE(d.ok);
-    int wide[16] = {7, 7, 7, 7, 191, 200, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3};
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(pixelAt(d, i), testColour(wide[i])) << "pixel " << i;
-
-    d = decode(buildPcx(spec, data));
-    for (uint8_t encoding : {2, 255}) {  // any non-zero encoding means run-length
-        spec.encoding = encoding;
-        EXPECT_EQ(decode(buildPcx(spec, data)).pixels, d.pixels);
-    }
+    expectLine(d, {7, 7, 7, 7, 191, 200, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3});
 }
 
 TEST(Pcx, UncompressedBytesAreAllPlainIndices) {
-    PcxSpec spec = sized(4, 1);
-    spec.encoding = 0;
-    Decoded d = decode(buildPcx(spec, {0xC5, 7, 0xFF, 0}));
+    Decoded d = decode(buildPcx(changed(sized(4, 1), &PcxSpec::encoding, 0), {0xC5, 7, 0xFF, 0}));
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(pixelAt(d, 0), testColour(197));
-    EXPECT_EQ(pixelAt(d, 1), testColour(7));
-    EXPECT_EQ(pixelAt(d, 2), testColour(255));
+    expectLine(d, {197, 7, 255});
 }
 
 TEST(Pcx, OddWidthPaddingLandsInTheNextLineAndFinallyTheSparePixel) {
@@ -124,35 +134,22 @@ TEST(Pcx, PaletteIsTheLast768BytesAndDecodingNeverKeys) {
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(pixelAt(d, 0), (std::vector<uint8_t>{255, 0, 255, 255}));
 
-    spec.paletteMarker = 77;  // the marker byte is not looked at
-    EXPECT_EQ(decode(buildPcx(spec, {9, 9}, palette)).pixels, d.pixels);
+    // The marker byte is not looked at.
+    EXPECT_EQ(decode(buildPcx(changed(spec, &PcxSpec::paletteMarker, 77), {9, 9}, palette)).pixels, d.pixels);
 }
 
 TEST(Pcx, PicturesOutsideTheSupportedKindAreRejected) {
     std::vector<uint8_t> data(16, 1);
     auto rejected = [&](PcxSpec spec) { return !decode(buildPcx(spec, data)).ok; };
-    PcxSpec spec = sized(4, 4);
-    EXPECT_FALSE(rejected(spec));
-    spec.planes = 3;
-    EXPECT_TRUE(rejected(spec));
-    spec = sized(4, 4);
-    spec.bitsPerPixel = 1;
-    EXPECT_TRUE(rejected(spec));
-    spec = sized(4, 4);
-    spec.xMin = 5;  // xMax below xMin
-    EXPECT_TRUE(rejected(spec));
-    spec = sized(4, 4);
-    spec.yMin = 9;
-    EXPECT_TRUE(rejected(spec));
-    spec = sized(4, 4);
-    spec.bytesPerLine = 3;
-    EXPECT_TRUE(rejected(spec));
-    spec.bytesPerLine = 6;
-    EXPECT_TRUE(rejected(spec));
-    spec = sized(20000, 1);
-    EXPECT_TRUE(rejected(spec));
-    spec = sized(1, 65535);
-    EXPECT_TRUE(rejected(spec));
+    EXPECT_FALSE(rejected(sized(4, 4)));
+    EXPECT_TRUE(rejected(changed(sized(4, 4), &PcxSpec::planes, 3)));
+    EXPECT_TRUE(rejected(changed(sized(4, 4), &PcxSpec::bitsPerPixel, 1)));
+    EXPECT_TRUE(rejected(changed(sized(4, 4), &PcxSpec::xMin, 5)));  // xMax below xMin
+    EXPECT_TRUE(rejected(changed(sized(4, 4), &PcxSpec::yMin, 9)));
+    EXPECT_TRUE(rejected(changed(sized(4, 4), &PcxSpec::bytesPerLine, 3)));
+    EXPECT_TRUE(rejected(changed(sized(4, 4), &PcxSpec::bytesPerLine, 6)));
+    EXPECT_TRUE(rejected(sized(20000, 1)));
+    EXPECT_TRUE(rejected(sized(1, 65535)));
     // Each side alone at the limit and one past it, with data that could fill every one of them.
     std::vector<uint8_t> runs;
     for (int i = 0; i < 261; ++i) runs.insert(runs.end(), {0xFF, 1});  // 261 x 63 pixels
@@ -163,9 +160,7 @@ TEST(Pcx, PicturesOutsideTheSupportedKindAreRejected) {
     for (const Side& s : sides) {
         Decoded d = decode(buildPcx(sized(s.width, s.height), runs));
         ASSERT_EQ(d.ok, s.ok) << s.width << "x" << s.height;
-        if (s.ok) {
-            EXPECT_EQ(pixelAt(d, 0), testColour(1));
-        }
+        if (s.ok) expectColours(d, {{0, 1}});
     }
     EXPECT_EQ(pixelAt(decode(buildPcx(sized(16384, 1), runs)), 16383), testColour(1));
     // Header and palette alone (no marker, no data) are the smallest file: a line needs no data.
@@ -173,7 +168,7 @@ TEST(Pcx, PicturesOutsideTheSupportedKindAreRejected) {
     bare.erase(bare.begin() + 128);
     Decoded smallest = decode(bare);
     ASSERT_TRUE(smallest.ok);
-    EXPECT_EQ(pixelAt(smallest, 3), (std::vector<uint8_t>{0, 0, 0, 0}));
+    expectColours(smallest, {{3, -1}});
     bare.pop_back();
     EXPECT_FALSE(decode(bare).ok);  // one byte short of header and palette
     EXPECT_FALSE(decode(std::vector<uint8_t>(128 + 767, 0)).ok);  // short, and 0 bits a pixel besides
@@ -187,32 +182,25 @@ TEST(Pcx, PicturesTheirDataCouldNeverFillAreRejectedBeforeAllocating) {
     // are a pair (63 pixels) and a lone byte (1), plus a line of slack. 8 x 9 is exactly that bound.
     Decoded d = decode(buildPcx(sized(8, 9), {0xFF, 1}));
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(pixelAt(d, 8), testColour(12));  // the marker starts line 1 afresh
-    EXPECT_EQ(pixelAt(d, 62), testColour(1));
-    EXPECT_EQ(pixelAt(d, 63), (std::vector<uint8_t>{0, 0, 0, 0}));
+    expectColours(d, {{8, 12}, {62, 1}, {63, -1}});  // the marker starts line 1 afresh
     EXPECT_FALSE(decode(buildPcx(sized(8, 10), {0xFF, 1})).ok);
     EXPECT_FALSE(decode(buildPcx(sized(9, 9), {0xFF, 1})).ok);
     EXPECT_FALSE(decode(buildPcx(sized(5, 14), {0xFF, 1})).ok);  // 70: one more than 64 + 5
     // Uncompressed, one pixel a byte: 4 x 4 needs 12 data bytes with the slack line.
-    PcxSpec raw = sized(4, 4);
-    raw.encoding = 0;
+    PcxSpec raw = changed(sized(4, 4), &PcxSpec::encoding, 0);
     d = decode(buildPcx(raw, std::vector<uint8_t>(11, 3)));
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(pixelAt(d, 11), testColour(12));  // the twelfth byte, the marker, is the last pixel
-    EXPECT_EQ(pixelAt(d, 12), (std::vector<uint8_t>{0, 0, 0, 0}));
+    expectColours(d, {{11, 12}, {12, -1}});  // the twelfth byte, the marker, is the last pixel
     EXPECT_FALSE(decode(buildPcx(raw, std::vector<uint8_t>(10, 3))).ok);
     // The largest sides on a file of header and palette alone: no gigabyte is asked for.
     EXPECT_FALSE(decode(buildPcx(sized(16384, 16384), {})).ok);
-    raw = sized(16384, 16384);
-    raw.encoding = 0;
+    raw = changed(sized(16384, 16384), &PcxSpec::encoding, 0);
     EXPECT_FALSE(decode(buildPcx(raw, std::vector<uint8_t>(4096, 1))).ok);
 }
 
 TEST(Pcx, RejectedPictureLeavesTheTextureWithoutAnImage) {
     std::vector<uint8_t> good = makeEmbedded(buildPcx(sized(2, 2), {1, 2, 3, 4}));
-    PcxSpec badSpec = sized(2, 2);
-    badSpec.planes = 2;
-    std::vector<uint8_t> bad = makeEmbedded(buildPcx(badSpec, {1, 2, 3, 4}));
+    std::vector<uint8_t> bad = makeEmbedded(buildPcx(changed(sized(2, 2), &PcxSpec::planes, 2), {1, 2, 3, 4}));
     Texture texture;
     ASSERT_TRUE(loadPcx(texture, good.data(), 0));
     ASSERT_TRUE(loadPcx(texture, good.data(), 0));  // decoding again replaces the image (no leak)
@@ -224,24 +212,17 @@ TEST(Pcx, RunsAreCutAtTheBufferEndAndShortDataEndsThePicture) {
     // The last line's run of 63 would pass the end of the buffer by far.
     Decoded d = decode(buildPcx(sized(4, 2), {0xC4, 3, 0xFF, 6}));
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(pixelAt(d, 4), testColour(6));
-    EXPECT_EQ(pixelAt(d, 8), testColour(6));  // the spare pixel, and no further
+    expectColours(d, {{4, 6}, {8, 6}});  // the last: the spare pixel, and no further
 
     d = decode(buildPcx(sized(4, 4), {0xC6, 2}));  // six pixels, then the data ends
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(pixelAt(d, 5), testColour(2));
-    EXPECT_EQ(pixelAt(d, 6), (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(pixelAt(d, 15), (std::vector<uint8_t>{0, 0, 0, 0}));
+    expectColours(d, {{5, 2}, {6, -1}, {15, -1}});
 
     // A run spills into line 1, whose data then ends (the palette marker is its last byte): the
     // spilled pixel stays, and nothing of line 1 reaches past what its codes wrote.
     d = decode(buildPcx(sized(16, 2), {0xD4, 5, 0xC2, 6}));
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(pixelAt(d, 17), testColour(6));
-    EXPECT_EQ(pixelAt(d, 18), testColour(12));
-    EXPECT_EQ(pixelAt(d, 19), testColour(5));
-    EXPECT_EQ(pixelAt(d, 20), (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(pixelAt(d, 25), (std::vector<uint8_t>{0, 0, 0, 0}));
+    expectColours(d, {{17, 6}, {18, 12}, {19, 5}, {20, -1}, {25, -1}});
 
     // The marker as the colour byte of a pair that ends the data (written), and as a count whose
     // colour byte would lie past the data (nothing written for it).
@@ -250,16 +231,11 @@ TEST(Pcx, RunsAreCutAtTheBufferEndAndShortDataEndsThePicture) {
         uint8_t marker;
         int written;
     } tails[] = {{{0xC2, 4, 0xC3}, 5, 5}, {{0xC2, 4}, 0xC3, 2}};
-    const std::vector<uint8_t> none = {0, 0, 0, 0};
     for (const Tail& t : tails) {
-        PcxSpec spec = sized(8, 1);
-        spec.paletteMarker = t.marker;
-        d = decode(buildPcx(spec, t.data));
+        SCOPED_TRACE(t.written);
+        d = decode(buildPcx(changed(sized(8, 1), &PcxSpec::paletteMarker, t.marker), t.data));
         ASSERT_TRUE(d.ok);
-        for (int i = 0; i < 9; ++i) {
-            std::vector<uint8_t> expected = i < t.written ? testColour(i < 2 ? 4 : t.marker) : none;
-            EXPECT_EQ(pixelAt(d, i), expected) << "pixel " << i << " of " << t.written;
-        }
+        for (int i = 0; i < 9; ++i) expectColours(d, {{i, i >= t.written ? -1 : i < 2 ? 4 : t.marker}});
     }
 }
 

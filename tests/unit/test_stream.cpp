@@ -79,23 +79,20 @@ TEST(MemoryStream, ReadsStopAtTheEnd) {
 
 TEST(MemoryStream, SeeksClampToTheEndAndWrapBeforeTheStart) {
     std::vector<uint8_t> big = countingFile(1000), small = countingFile(500);
+    // Seeks one after another, each with the position it leaves.
+    struct Seek {
+        int32_t offset;
+        int32_t origin;
+        uint32_t position;
+    } seeks[] = {{-768, streamFromEnd, 232}, {1500, streamFromStart, 1000}, {-1, streamFromStart, 1000},
+                 {3, streamFromStart, 3},    {-5, streamFromCurrent, 1000},  // wraps, then clamps to the end
+                 {40, streamFromStart, 40},  {8, 7, 40},                   // an unknown origin: no move
+                 {-10, streamFromCurrent, 30}, {0, streamFromEnd, 1000}};
     MemoryStream* stream = streamOpen(big.data());
-    streamSeek(stream, -768, streamFromEnd);
-    EXPECT_EQ(streamTell(stream), 232u);
-    streamSeek(stream, 1500, streamFromStart);
-    EXPECT_EQ(streamTell(stream), 1000u);
-    streamSeek(stream, -1, streamFromStart);
-    EXPECT_EQ(streamTell(stream), 1000u);
-    streamSeek(stream, 3, streamFromStart);
-    streamSeek(stream, -5, streamFromCurrent);  // wraps, then clamps to the end
-    EXPECT_EQ(streamTell(stream), 1000u);
-    streamSeek(stream, 40, streamFromStart);
-    streamSeek(stream, 8, 7);
-    EXPECT_EQ(streamTell(stream), 40u);
-    streamSeek(stream, -10, streamFromCurrent);
-    EXPECT_EQ(streamTell(stream), 30u);
-    streamSeek(stream, 0, streamFromEnd);
-    EXPECT_EQ(streamTell(stream), 1000u);
+    for (const Seek& s : seeks) {
+        streamSeek(stream, s.offset, s.origin);
+        EXPECT_EQ(streamTell(stream), s.position) << "after seeking " << s.offset << " from " << s.origin;
+    }
     streamClose(stream);
 
     stream = streamOpen(small.data());

@@ -30,24 +30,17 @@ TEST(Random15, StartsFromTheFixedSeedAndRepeatsOnlyAfterTheFullPeriod) {
 }
 
 TEST(RoundToInt, RoundsToNearestWithTiesToEven) {
-    EXPECT_EQ(roundToInt(0.5), 0);
-    EXPECT_EQ(roundToInt(1.5), 2);
-    EXPECT_EQ(roundToInt(2.5), 2);
-    EXPECT_EQ(roundToInt(3.5), 4);
-    EXPECT_EQ(roundToInt(-0.5), 0);
-    EXPECT_EQ(roundToInt(-2.5), -2);
-    EXPECT_EQ(roundToInt(nextafter(2.5, 0.0)), 2);
-    EXPECT_EQ(roundToInt(2.75), 3);
-    EXPECT_EQ(roundToInt(-7.2), -7);
-    EXPECT_EQ(roundToInt(-0x1p63), INT64_MIN);
-    EXPECT_EQ(roundToInt(0x1p62), (int64_t)1 << 62);
+    struct Rounding {
+        double value;
+        int64_t rounded;
+    } roundings[] = {{0.5, 0},  {1.5, 2},  {2.5, 2},  {3.5, 4},  {-0.5, 0},  {-2.5, -2}, {nextafter(2.5, 0.0), 2},
+                     {2.75, 3}, {-7.2, -7}, {-0x1p63, INT64_MIN}, {0x1p62, (int64_t)1 << 62}};
+    for (const Rounding& r : roundings) EXPECT_EQ(roundToInt(r.value), r.rounded) << std::hexfloat << r.value;
 }
 
 TEST(RoundToInt, NanAndOutOfRangeGiveTheMostNegativeValue) {
-    EXPECT_EQ(roundToInt(NAN), INT64_MIN);
-    EXPECT_EQ(roundToInt(0x1p63), INT64_MIN);
-    EXPECT_EQ(roundToInt(-0x1p64), INT64_MIN);
-    EXPECT_EQ(roundToInt(INFINITY), INT64_MIN);
+    for (double value : {(double)NAN, 0x1p63, -0x1p64, (double)INFINITY})
+        EXPECT_EQ(roundToInt(value), INT64_MIN) << value;
 }
 
 TEST(Math, EdgeValues) {
