@@ -10,9 +10,7 @@ set -u
 ZELMO=$(realpath "$1")
 TAPS=${2:-10}
 . "$(dirname "$0")/xvfb_lib.sh"
-WORK=$(mktemp -d)
-trap 'kill -CONT ${PID:-0} 2>/dev/null; stop_xvfb; rm -rf "$WORK"' EXIT
-cd "$WORK"
+work_in_scratch_dir 'kill -CONT ${PID:-0} 2>/dev/null'
 
 start_xvfb || exit 1
 start_window_manager || exit 1
@@ -85,9 +83,8 @@ press_key Escape
 wait_exit $PID 20
 check "Escape after the switches: code 0" "$EXIT_CODE" 0
 
-title_shown() { [ "$(pixel "$1" 400 50)" = "0,0,0" ] && [ "$(pixel "$1" 400 300)" != "0,0,0" ]; }
 icon_shown() { [ "$(above "$(pixel "$1" "$2" 582 | cut -d, -f1)" 200)" = yes ]; }  # charge icon at x
-round_shown() { [ "$(pixel "$1" 400 50)" != "0,0,0" ] && icon_shown "$1" 182; }
+round_shown() { field_shown "$1" && icon_shown "$1" 182; }
 four_left() { icon_shown "$1" 145 && ! icon_shown "$1" 182; }
 
 # Instant clicks (press and release with no pause, as a touchpad's tap gives) on the title: each
@@ -155,5 +152,4 @@ wait_exit $PID 20
 check "Escape after the stall: code 0" "$EXIT_CODE" 0
 
 [ -s stderr.txt ] && { echo "stderr:"; sed 's/^/  /' stderr.txt; }
-echo "e2e_input: $FAILURES failure(s)"
-[ "$FAILURES" -eq 0 ]
+finish
