@@ -354,12 +354,14 @@ TEST_F(GameTest, GameOverShowsTheBannerWithoutCursorAndAClickStartsAFreshRoundOn
     for (uint32_t i = 0; i < critterCount; ++i) moved += before[i].x != critterPos[i].x || before[i].y != critterPos[i].y;
     EXPECT_GT(moved, 5);  // the critters go on wandering behind the banner
 
-    scriptMessage(WM_LBUTTONDOWN);  // a tap
+    scriptMessage(WM_LBUTTONDOWN);  // a tap, with the right button held: one click, taken whole
     scriptMessage(WM_LBUTTONUP);
+    scriptMessage(WM_RBUTTONDOWN);
     uint32_t frames = sequencer.frameCount;
     EXPECT_TRUE(tickAfter(2016));  // the frame that sees the click
     EXPECT_EQ(gameScenes[2].done, 1);
     EXPECT_EQ(inputState.leftButton, 0);
+    EXPECT_EQ(inputState.rightButton, 0);
     uint32_t clickTick = sequencer.startTime + 2016;
     EXPECT_TRUE(tickAt(clickTick + 16));  // into the replay scene
     EXPECT_EQ(sequencer.current, 1);
