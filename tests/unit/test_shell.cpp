@@ -248,12 +248,7 @@ void expectGreen(std::initializer_list<Probe> probes) {
 void fillVirtualRect(float x0, float y0, float x1, float y1) {
     glDisable(GL_TEXTURE_2D);
     glColor4ub(255, 0, 0, 255);
-    glBegin(GL_QUADS);
-    glVertex2f(x0, y0);
-    glVertex2f(x1, y0);
-    glVertex2f(x1, y1);
-    glVertex2f(x0, y1);
-    glEnd();
+    drawQuad(x0, y0, x1, y1);
 }
 
 TEST_F(ShellWindowTest, TwoDPresetMapsTheVirtualScreenOntoTheViewportAndSurvivesResizes) {
@@ -360,12 +355,7 @@ GLuint makeQuadList(GLuint texture) {
     glNewList(list, GL_COMPILE);
     glBindTexture(GL_TEXTURE_2D, texture);
     glColor4ub(255, 255, 255, 255);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex2f(100, 100);
-    glTexCoord2f(1, 0); glVertex2f(200, 100);
-    glTexCoord2f(1, 1); glVertex2f(200, 200);
-    glTexCoord2f(0, 1); glVertex2f(100, 200);
-    glEnd();
+    drawQuad(100, 100, 200, 200);
     glEndList();
     return list;
 }
