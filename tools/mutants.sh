@@ -56,6 +56,11 @@ mkdir -p "$SRC" "$BUILD"
 
 # The sources as they are in the work tree (tracked and new files, not the build folders).
 (cd "$ROOT" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) | (cd "$SRC" && tar xf -)
+# The file a fault is planted in, named until the fault is taken out again. A run stopped in between
+# leaves objects built from the fault, newer than the file just restored with its old time stamp:
+# a new time stamp makes the build compile the original again.
+APPLIED=$SCRATCH/applied
+if [ -f "$APPLIED" ]; then touch "$SRC/$(cat "$APPLIED")" 2>/dev/null; rm -f "$APPLIED"; fi
 SANITIZE=OFF
 [ "${MUTANTS_SANITIZE:-0}" = 1 ] && SANITIZE=ON
 cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DZELMO_SANITIZE=$SANITIZE >/dev/null || exit 1
@@ -99,6 +104,7 @@ while IFS= read -r line; do
     file="$SRC/$path"
     [ -f "$file" ] || { echo "INVALID (no file): $line" | tee -a "$REPORT"; invalid=$((invalid + 1)); continue; }
     cp -p "$file" "$SCRATCH/original"
+    printf '%s' "$path" >"$APPLIED"
     # Replaces the one occurrence; exit 3 when the text is not there exactly once.
     LINE="$line" perl -0777 -i -e '
         my ($path, $from, $to) = split / \@\@ /, $ENV{LINE}, -1;
@@ -111,6 +117,7 @@ while IFS= read -r line; do
     status=$?
     if [ $status -ne 0 ]; then
         cp -p "$SCRATCH/original" "$file"
+        rm -f "$APPLIED"
         echo "INVALID (text not found exactly once): $line" | tee -a "$REPORT"
         invalid=$((invalid + 1))
         continue
@@ -129,6 +136,7 @@ while IFS= read -r line; do
     fi
     cp "$SCRATCH/original" "$file"  # a new time stamp: the next build compiles the original again
     touch "$file"
+    rm -f "$APPLIED"
     echo "$result: $line" | tee -a "$REPORT"
 done <"$CATALOGUE"
 summaries+=("${CATALOGUE#$ROOT/} $((total - before[0])) $((killed - before[1])) $((survived - before[2])) $((equivalent - before[3])) $((invalid - before[4]))")
