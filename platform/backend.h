@@ -3,9 +3,9 @@
 // The front end owns every rule the contract in platform.h states: the queues and their order,
 // message sequences, argument checks, counters and the last error. A backend only translates:
 // it makes and ends the system's windows, GL context and fonts, and hands the system's events
-// over in the vocabulary below. Exactly one backend is linked (platform_sdl.cpp with
-// glyphs_freetype.cpp, or platform_web.cpp with glyphs_canvas.cpp); platform_posix.cpp gives
-// both the clock and standard output.
+// over in the vocabulary below. Each backend is one folder (sdl/, web/; platform/README.md is the
+// checklist for a new one), and exactly one is linked; platform_posix.cpp gives every backend the
+// clock and standard output.
 //
 // Windows and fonts are named by their slot in the front end's tables (0..maxWindows - 1,
 // 0..maxFonts - 1); a backend keeps its own per-slot records. The front end calls a backend

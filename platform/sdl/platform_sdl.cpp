@@ -9,7 +9,7 @@
 #include <string.h>
 #include <strings.h>
 
-#include "platform/user_mode.h"
+#include "platform/sdl/user_mode.h"
 
 struct NativeWindow {
     SDL_Window* sdl;

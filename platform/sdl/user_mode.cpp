@@ -1,5 +1,5 @@
 // The user's display mode recorded for every copy on one X display, and the X screen size through RandR.
-#include "platform/user_mode.h"
+#include "platform/sdl/user_mode.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
