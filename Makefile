@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Front door: `make run` builds and starts the game, `make test` builds and runs every test.
 # Both install the Debian packages they need first (tools/install-deps.sh).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's entry routine: start-up, the main loop, the system keys and shutdown.
 #include "app/app.h"
 

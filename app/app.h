@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's entry routine, main loop and system keys: the top of the framework.
 //
 // The caller (the game's main) hands over what the framework runs: its scene table and its icon.

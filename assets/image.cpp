@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour keying, resampling and uploading of images.
 #include "assets/image.h"
 

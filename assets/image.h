@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images (RGBA pixels in memory) and textures (an image plus its GL texture and sampling flags).
 //
 // Pixels are 4 bytes: red, green, blue, alpha (as a little-endian u32, alpha is the high byte).

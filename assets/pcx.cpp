@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PCX decoder.
 #include "assets/pcx.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PCX decoder: 256-colour, one 8-bit plane, run-length encoded or not, palette at the end.
 #pragma once
 #include <stdint.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The memory stream backend, the stream table and the typed readers.
 #include "assets/stream.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Embedded files and the stream layer that reads them: a table of six operations and typed readers.
 //
 // An EmbeddedFile is static data compiled into the program: a little-endian u32 byte count,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Time to build the whole glyph font ("Arial", 120 pixels, weight 600) in a real Mesa context.
 #include <benchmark/benchmark.h>
 #include <stdio.h>

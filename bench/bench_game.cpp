@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's costs in a real Mesa context: one play frame during a blast with 20 critters, and the
 // start-up work before the first title frame (window, font, the 17 pictures).
 #include <benchmark/benchmark.h>

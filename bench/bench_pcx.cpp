@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding speed of loadPcx beside SDL2_image's PCX loader, on the same bytes.
 #include <SDL_image.h>
 #include <benchmark/benchmark.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """The page's budgets in headless Chromium, each beside its budget and the figure the page started from.
 
 Usage: browser_budgets.py WEB_BUILD_DIR [SECONDS]

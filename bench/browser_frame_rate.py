@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Frames per second of the play scene in headless Chromium at 800 x 600 (the browser build).
 
 Usage: browser_frame_rate.py WEB_BUILD_DIR [SECONDS]

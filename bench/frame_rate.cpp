@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frames per second of the play scene at 800 x 600, beside a bare OpenGL loop of ours that draws
 // the same textured quads with none of the game or framework around them. Run it on a real X
 // server (make bench starts Xvfb): both present through the same window and buffer swap.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Peak resident memory of the real game under Xvfb through the title and a few rounds of play.
 set -u
 ZELMO=$(realpath "$1")

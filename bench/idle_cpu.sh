@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The processor a minimised game uses, beside a busy loop's over the same seconds, under Xvfb with
 # a window manager (openbox), which minimises the window as a desktop does.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building the glyph texture font and printing text with it.
 #include "draw/glyph_font.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The glyph texture font: characters 32..127 as 32 x 32 alpha textures and display lists, and
 // three printf-style text prints.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sprite blitter, fills and lines.
 #include "draw/sprite.h"
 

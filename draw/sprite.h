@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sprite blits, screen and rectangle fills, and lines, in immediate-mode OpenGL.
 //
 // All of these assume the 2D preset (one unit per virtual pixel, origin top-left, y downwards,

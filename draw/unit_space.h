@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The unit-square drawing space shared by the unit-coordinate line and text: (0,0) is the top-left
 // and (1,1) the bottom-right of the viewport.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The catalogue of the game's pictures and their loading.
 #include "game/assets.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's 17 pictures: their textures, loading them when the title scene begins, releasing them.
 #pragma once
 #include "assets/image.h"

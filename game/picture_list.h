@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's pictures, listed once: the textures and their loading, the embed step and the tests
 // all read this list (CMakeLists.txt reads the PICTURE lines as they are written here).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The play frame: critters, the charge, the blast, the displays and the cursor, in drawing order.
 
 #include "draw/glyph_font.h"

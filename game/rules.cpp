@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene table, the title screen, the round set-up and the small geometric rules.
 #include "game/rules.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's rules: tuning constants, the state of a round, the scene table's game scenes,
 // the title screen, the round set-up and the play frame.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a platform backend gives the front end (platform.cpp), and what the front end takes from it.
 //
 // The front end owns every rule the contract in platform.h states: the queues and their order,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one door to OpenGL 1.1 and GLU: every file that draws includes this header and no other GL one.
 //
 // Natively the calls are Mesa's libGL and libGLU as they are. In the browser build this header also

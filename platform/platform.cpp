@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform's front end: the rules of platform.h that hold on every system, in front of one backend.
 //
 // It owns the message queues and their order, the translation of a backend's events into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one door to the operating system: window messages, windows, the GL context, display mode, pointer, clock, console.
 //
 // The vocabulary is that of a Windows program (message numbers, wParam/lParam packings,

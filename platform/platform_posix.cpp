@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform's millisecond clock and standard output, over POSIX, which every backend's system has.
 #include "platform/platform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene sequencer's clock and per-frame tick.
 #include "sequencer/sequencer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene sequencer: runs a fixed table of scenes one after another against the millisecond clock.
 //
 // Scene functions take no arguments and read the time from sequencer.elapsed. Times are

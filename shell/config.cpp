@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display settings and run flags, as every run starts with them.
 #include "shell/config.h"
 

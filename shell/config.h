@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display settings and the run flags that the window, the input and the game read.
 #pragma once
 #include <stdint.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window procedure: messages into input state, the active flag, the window rect and the viewport.
 #include "shell/input.h"
 

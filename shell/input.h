@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window procedure and the keyboard and mouse state it records.
 #pragma once
 #include <stdint.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Render-state presets and the screen copy.
 #include "shell/presets.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Render-state presets (the 800 x 600 virtual screen, or normalised 3D) and the screen copy.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window and its OpenGL context: create, destroy, viewport, default state, present.
 #include "shell/window.h"
 

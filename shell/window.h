@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window, its OpenGL context and the frame present.
 //
 // The GL context is made once and kept for the whole run: a fullscreen/window switch destroys

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // printf-style formatting for integers, characters and strings, console output, and case-free comparison.
 #include "support/support.h"
 #include "platform/platform.h"

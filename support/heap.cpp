@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Heap wrappers over the C allocator.
 #include "support/support.h"
 

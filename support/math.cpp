@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Double-precision math functions.
 #include "support/support.h"
 

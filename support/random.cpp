@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's random number generator and the float-to-integer rounding rule.
 #include "support/support.h"
 

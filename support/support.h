@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runtime services: heap, printf-style formatting and console output, string comparison,
 // the game's random numbers, the float-to-integer rounding rule and math functions.
 #pragma once

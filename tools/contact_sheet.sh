@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Renders the game's pictures as seen on screen, side by side, into one PNG (ImageMagick):
 # deflated at zlib's highest level with the sub filter (the smallest here), without the date
 # chunks, so that the same pictures give the same bytes.

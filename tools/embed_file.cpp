@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Build tool: turns files into EmbeddedFile records (a little-endian length word, then the bytes)
 // in a C++ source file, so the program carries them and reads nothing from disk.
 //

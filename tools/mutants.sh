@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Planted faults: applies each entry of a catalogue alone to a scratch copy of the sources, rebuilds
 # the unit suites incrementally, runs them, and reports whether they caught the fault (killed) or not
 # (survived), then the kill rate. Without a catalogue it runs both: tests/mutants.txt (the team's own)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PCX writer used by the picture tool and the benchmarks.
 #include "tools/pcx_writer.h"
 

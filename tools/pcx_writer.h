@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes 8-bit, one-plane, run-length encoded PCX files (version 5, palette at the end).
 #pragma once
 #include <stdint.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform backend's glyph rasteriser: fontconfig resolves the face, FreeType rasterises it.
 #include "platform/backend.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform backend over SDL2: its windows, events, GL context and display mode.
 #include "platform/backend.h"
 

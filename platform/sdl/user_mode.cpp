@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The user's display mode recorded for every copy on one X display, and the X screen size through RandR.
 #include "platform/sdl/user_mode.h"
 

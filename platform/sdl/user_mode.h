@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The user's own display mode, shared by every copy of the program on one X display.
 //
 // A copy that starts while another holds the temporary mode sees that mode as the display's, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Display lists, attribute stacks, colour-index uploads and gluScaleImage over the GL calls the
 // browser's emulation has.
 #define ZELMO_GL_COMPAT_DIRECT  // the layer's own GL calls are the real ones

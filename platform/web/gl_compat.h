@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GL 1.1 and GLU calls the browser's GL emulation lacks, built on the calls it has.
 //
 // In the browser build platform/gl.h brings this header to every file that draws, so the drawing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform backend's glyph rasteriser in a web page: the page's 2D canvas draws the glyph, the
 // browser resolves the face name as it does for text on the page.
 #include "platform/backend.h"

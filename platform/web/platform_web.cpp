@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform backend in a web page (emscripten): the canvas, the page's events, WebGL through EGL.
 //
 // The page's one canvas (#canvas) is the one window a program can have. The page's mouse, touch,

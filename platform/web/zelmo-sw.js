@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's service worker: keeps the page's files, so that the game starts, and starts again,
 // when the server is gone.
 var CACHE = 'zelmo';

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """The browser build in headless Chromium, played as a person plays it, against the native build.
 
 Usage: browser_game.py WEB_BUILD_DIR REFERENCE_FRAMES SCRIPT

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """The page around the game in headless Chromium: what it says, and how it fits the window.
 
 Usage: browser_page.py WEB_BUILD_DIR

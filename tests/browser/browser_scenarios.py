@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """The game's scenario tests (GoogleTest, built for the page) in headless Chromium.
 
 Usage: browser_scenarios.py WEB_BUILD_DIR GTEST_FILTER

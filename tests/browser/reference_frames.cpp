@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plays a browser-test script against the native build and writes the frames it names, for the
 // browser test to compare with: NAME.ppm for each "frame NAME", critters.txt (where the round's
 // critters stood when it began) and background.ppm (the field alone).

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The user's display mode comes back: under Xvfb at 1920x1080 with an 800x600 mode, two fullscreen
 # copies quit in either order, a hangup, and a copy killed outright followed by a normal run.
 set -u

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The game under Xvfb, played with xdotool: the title after the pause, a click into a round, a
 # left click launching a charge towards the pointer, a right click blasting it, Escape.
 # With ZELMO_SCREENSHOTS=DIR the screenshots are kept there.

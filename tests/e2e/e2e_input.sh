@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Input that must never be lost, on the real binary under Xvfb with a window manager (openbox):
 # quick Escape taps (down and up with no pause) each end a fresh run with code 0, quick F1 taps
 # each switch the mode once, F1 held through its repeat switches once, instant clicks (a touchpad's tap) on the title each start a round, and

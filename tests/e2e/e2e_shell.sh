@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The real binary under Xvfb, driven with xdotool: fullscreen start, frames, F1 and back,
 # Alt keys, Escape, closing the window, running without fonts, and a clear failure without a display.
 set -u

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The real binary under weston (its x11 backend inside Xvfb, with Xwayland), natively and through
 # Xwayland: the title, a click into a round, F1 twice and Escape. Wayland has no global screenshot,
 # so the screen is read off Xvfb's root, where weston shows its output.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helper: reads facts off a screenshot (binary PPM) fast enough to poll while a game runs.
 //
 //   screen_probe FILE pixel X Y                 prints "r,g,b"

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Soak test: the real game under Xvfb with a seeded random mix of hostile input for a while.
 # It checks that the process stays alive and keeps presenting frames, that pictures and text
 # still draw after every F1 switch, that resident memory stays flat after the warm-up, and that

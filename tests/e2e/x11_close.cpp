@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helper: asks an X11 window to close, as a window manager's close box does (WM_DELETE_WINDOW).
 #include <X11/Xlib.h>
 #include <stdio.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared helpers for the end-to-end tests: a private Xvfb server, input held as a person holds it,
 # fast screenshots, and waiting on what can be observed, with deadlines.
 # Source it; every wait returns non-zero when its deadline passes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the PCX decoder and the stream layer on arbitrary bytes.
 //
 // The input is decoded as a PCX file; then its first bytes drive a script of stream operations

@@ -1,7 +1,9 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Fails on any break of the layering: an include of a higher layer's header, a library that links a
 # higher layer, a system header of the platform's outside platform/, GL reached other than through
-# platform/gl.h, or a link group (which only a dependency loop needs).
+# platform/gl.h, a link group (which only a dependency loop needs), or a source file without its
+# licence tag.
 #
 # Usage: check_layers.sh [SOURCE_DIR]
 set -u
@@ -46,6 +48,13 @@ done
 for file in $(sources support assets draw shell sequencer app game tools tests bench platform); do
     case "$file" in platform/gl.h | platform/web/gl_compat.h) continue ;; esac
     grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<GL/' "$file" && fail "$file includes GL directly, not platform/gl.h"
+done
+# Every source file states its licence in its first lines (the SPDX tag; LICENSE has the text).
+licence_tag=SPDX-License-"Identifier"  # split, so that licence scanners do not take this line for a tag
+for file in $(if [ -d .git ]; then git ls-files; else find . -path ./build\* -prune -o -type f -print | sed 's|^\./||'; fi |
+              grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$'); do
+    [ -f "$file" ] || continue
+    head -n 3 "$file" | grep -q "$licence_tag: MIT" || fail "$file has no $licence_tag line at its head"
 done
 grep -rlI 'LINK_GROUP' --include=CMakeLists.txt . 2>/dev/null | grep -v '^./build' | while read -r f; do echo "FAIL: $f uses a link group"; done | grep . && failures=$((failures + 1))
 

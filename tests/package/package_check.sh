@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Checks the Debian package: lintian's verdict (no error and no warning), its fields and computed
 # dependencies, its files (the program in /usr/games, the manual page, the icons with their
 # transparent surround), and that its binary, unpacked into a temporary folder (never into the

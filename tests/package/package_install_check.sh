@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The Debian package as a user gets it: a clean Debian 12 root made by debootstrap (from the
 # package mirror the machine's apt uses), the package installed there with apt, which brings in
 # what it depends on, and the installed game run inside the root under Xvfb and ended with Escape.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The committed pictures and icons are exactly what the picture tool makes: the tool is their source.
 set -eu
 TOOL=$1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds EmbeddedFile records in memory for tests.
 #pragma once
 #include <stdint.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game scenario harness.
 #include "game_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives the real scene table through the real sequencer with the scripted clock and messages.
 #pragma once
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opens and closes the test window and reads pixels back.
 #include "gl_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A real window and Mesa context for drawing tests, with pixel read-back.
 #pragma once
 #include <stdint.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds PCX files byte by byte for decoder tests.
 #pragma once
 #include <stdint.h>

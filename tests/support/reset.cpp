@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Resets the framework's and the game's long-lived state between tests.
 #include "reset.h"
 

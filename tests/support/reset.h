@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One reset of the framework's and the game's long-lived state, for tests that share a process.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scripted clock and message source used by the tests.
 #include "scripted.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test seams: a scripted millisecond clock and a scripted queue of window messages.
 #pragma once
 #include <stdint.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The first round's critters come from the generator's fixed seed. Runs in a process of its own
 // (ctest: game_first_round), before anything else draws a random number.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's pictures: the committed files fit the catalogue, and loading them gives the textures
 // the game draws, checked in a real Mesa context.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scenarios of the real scene table through the real sequencer: the title, launching, homing,
 // the fuse, contact, the blast, burning, toasting, bonuses, game over and the next round.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's rules: distances, aiming, the countdown, the smoke stages, the round set-up.
 #include <gtest/gtest.h>
 #include <math.h>

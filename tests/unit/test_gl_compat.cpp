@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser build's GL layer held against Mesa's own display lists, attribute stacks,
 // colour-index uploads and gluScaleImage, drawing into the same real context.
 #define ZELMO_GL_COMPAT_DIRECT

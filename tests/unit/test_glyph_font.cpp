@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The glyph texture font and the three prints, read back from a real Mesa context.
 #include <gtest/gtest.h>
 #include <math.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform's glyph rasteriser against FreeType's own metrics for the resolved face.
 #include <ft2build.h>
 #include FT_FREETYPE_H

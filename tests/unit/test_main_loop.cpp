@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main loop and appMain, driven by scripted messages and a scripted clock on a real window.
 #include <gtest/gtest.h>
 

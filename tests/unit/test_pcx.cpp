@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PCX decoder: exact decoding of the supported kind, against ImageMagick too, and safe rejection.
 #include <gtest/gtest.h>
 #include <stdio.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform's front end on its own: the messages each window call sends, and the whole queue
 // that input events become (merging, retargeting, clamps, the ring's bounds), on real windows.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform's translation of real SDL events (pushed under the offscreen driver) into messages:
 // keys, buttons, merged pointer motion after a stall, releases across a mode switch, what a destroyed
 // window leaves queued.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sequencer's timing rules, driven by the scripted clock.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window procedure, the window and context across mode switches, the presets and the default state.
 #include <gtest/gtest.h>
 

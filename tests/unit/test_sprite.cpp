@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images, textures, sprites, fills and lines, read back from a real Mesa context.
 #include <gtest/gtest.h>
 #include <string.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Embedded files and memory streams: the backend table, read and seek clamping, typed readers.
 #include <gtest/gtest.h>
 #include <string.h>

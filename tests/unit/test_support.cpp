@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Support routines: the generator, rounding, math, formatting, console output and the heap.
 #include <gtest/gtest.h>
 #include <math.h>

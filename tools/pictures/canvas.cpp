@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painting kit of the picture tool.
 #include "tools/pictures/canvas.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small painting kit for the picture tool: shapes as signed distances, painted with
 // anti-aliasing inside the sprite and a hard silhouette, then quantised to the shared palette.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture tool: paints every picture of the game and writes them as the PCX files the game
 // embeds. Deterministic: the same build writes the same bytes.
 //

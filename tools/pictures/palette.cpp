@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared palette: ramps of the colours the pictures are painted in, plus black and magenta.
 #include "tools/pictures/palette.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one palette all the game's pictures share, and quantising painted pictures to it.
 #pragma once
 #include <stdint.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's pictures, each painted in code.
 #pragma once
 #include "tools/pictures/canvas.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PNG files through libpng: written into memory, and read back to check them.
 #include "tools/pictures/png_writer.h"
 

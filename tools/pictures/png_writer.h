@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes RGBA pictures as PNG files through libpng, deflated at zlib's highest level.
 #pragma once
 #include <stdint.h>

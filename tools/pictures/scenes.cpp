@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The large pictures: the field, the title, the game-over banner, and the icon.
 #include <math.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small pictures: critters, the charge, the burn stages, the smoke rings and the hands.
 #include <math.h>
 

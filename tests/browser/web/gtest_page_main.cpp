@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The test runner's entry in the page: the filter comes from GTEST_FILTER (tests.html sets it).
 #include <gtest/gtest.h>
 
