@@ -34,7 +34,7 @@ bool checkSystemKeys() {
     inputState.keys[VK_F1] = 0;
     destroyMainWindow();
     displayConfig.fullscreen = displayConfig.fullscreen ? 0 : 1;
-    return createMainWindow();
+    return createMainWindow(windowProc);
 }
 
 bool mainLoopPass() {
@@ -70,7 +70,7 @@ static bool startUp(Scene* scenes, const EmbeddedFile* iconFile) {
     quitExitCode = 0;
     memset(inputState.keys, 0, sizeof inputState.keys);
     frameCallback = checkSystemKeys;
-    if (!createMainWindow()) return false;
+    if (!createMainWindow(windowProc)) return false;
     buildGlyphFont("Arial", fontHeight, fontWeight, &programFont);
     sequencer.scenes = scenes;
     startSequencer(sequencer);

@@ -6,6 +6,7 @@
 #include "draw/glyph_font.h"
 #include "platform/gl.h"
 #include "shell/config.h"
+#include "shell/input.h"
 #include "shell/window.h"
 
 static void buildFontBench(benchmark::State& state) {
@@ -23,7 +24,7 @@ BENCHMARK(buildFontBench)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     displayConfig.fullscreen = 0;
-    if (!createMainWindow()) {
+    if (!createMainWindow(windowProc)) {
         fprintf(stderr, "bench_font: %s (run with SDL_VIDEODRIVER=offscreen)\n", platLastError());
         return 1;
     }

@@ -9,6 +9,7 @@
 #include "game/rules.h"
 #include "platform/gl.h"
 #include "shell/config.h"
+#include "shell/input.h"
 #include "shell/window.h"
 
 namespace {
@@ -39,7 +40,7 @@ BENCHMARK(playFrameDuringBlast)->Unit(benchmark::kMicrosecond);
 void startUpToTitle(benchmark::State& state) {
     for (auto _ : state) {
         displayConfig.fullscreen = 0;
-        createMainWindow();
+        createMainWindow(windowProc);
         buildGlyphFont("Arial", 120, 600, &programFont);
         loadGameAssets();
         titleFrame();
@@ -58,7 +59,7 @@ BENCHMARK(startUpToTitle)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv) {
     displayConfig.fullscreen = 0;
-    if (!createMainWindow()) {
+    if (!createMainWindow(windowProc)) {
         fprintf(stderr, "bench_game: %s (run with SDL_VIDEODRIVER=offscreen)\n", platLastError());
         return 1;
     }

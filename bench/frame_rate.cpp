@@ -83,7 +83,7 @@ double bareFramesPerSecond(double duration) {
 int main(int argc, char** argv) {
     double duration = argc > 1 ? atof(argv[1]) : 5.0;
     displayConfig.fullscreen = 1;
-    if (!createMainWindow()) {
+    if (!createMainWindow(windowProc)) {
         fprintf(stderr, "frame_rate: %s\n", platLastError());
         return 1;
     }

@@ -3,6 +3,7 @@
 #include "sequencer/sequencer.h"
 
 #include "platform/platform.h"
+#include "shell/input.h"
 #include "shell/window.h"
 
 Sequencer sequencer = {0, 0, 0, 0, 0, 0, nullptr};
@@ -55,6 +56,7 @@ bool tickSequencer(Sequencer& s) {
     bool done = scene.frame();
     s.scenes[s.current].done = done ? 1 : 0;
     presentFrame();
+    framePresented();
     s.frameCount += 1;
     s.frameCount2 += 1;
     return true;

@@ -25,6 +25,6 @@ extern InputState inputState;
 int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);
 // The main loop's note that an idle pass (frame and frameCallback) has run.
 void idlePassDone();
-// presentFrame's note that a frame has run: a button released since its press was seen by no frame
-// before this one, and reads released from now on.
+// The note that a frame has run and been presented (the sequencer's tick, after presentFrame): a
+// button released since its press was seen by no frame before this one, and reads released from now on.
 void framePresented();

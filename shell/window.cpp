@@ -4,7 +4,6 @@
 
 #include "platform/gl.h"
 #include "shell/config.h"
-#include "shell/input.h"
 
 ScreenRect windowedRect = {0, 0, 800, 600};
 ScreenRect fullscreenRect = {0, 0, 800, 600};
@@ -27,7 +26,7 @@ static void ensureUsableSize(ScreenRect& rect) {
     }
 }
 
-bool createMainWindow() {
+bool createMainWindow(WindowProc procedure) {
     ScreenRect& rect = modeRect();
     ensureUsableSize(rect);
     if (displayConfig.fullscreen) {
@@ -42,7 +41,7 @@ bool createMainWindow() {
     spec.fullscreen = displayConfig.fullscreen != 0;
     spec.className = displayConfig.className;
     spec.title = "";
-    spec.windowProc = windowProc;
+    spec.windowProc = procedure;
     spec.colorBits = displayConfig.colorBits & 0xFFu;
     spec.depthBits = depthBits;
     spec.doubleBuffer = true;
@@ -124,5 +123,4 @@ bool applyDefaultGlState() {
 void presentFrame() {
     glFinish();
     platSwapBuffers(mainWindow);
-    framePresented();
 }

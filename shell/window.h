@@ -28,9 +28,10 @@ enum { appIconSide = 16 };
 extern const uint8_t* appIcon;
 
 // Creates the window for the mode in displayConfig.fullscreen, with the context current on it,
-// shown and focused, the viewport and default GL state set. False when no window or no GL
-// context could be made (platLastError() says why); nothing is left open then.
-bool createMainWindow();
+// shown and focused, the viewport and default GL state set; procedure receives its messages (the
+// app hands over the shell's windowProc). False when no window or no GL context could be made
+// (platLastError() says why); nothing is left open then.
+bool createMainWindow(WindowProc procedure);
 // Saves the window's position and client size into the current mode's rect, returns to the
 // user's display mode and destroys the window. The GL context is released, not deleted.
 void destroyMainWindow();
@@ -45,5 +46,5 @@ void storeClientSize(PlatWindow* window, ScreenRect& rect);
 void resizeViewport(uint32_t width, uint32_t height);
 // The starting GL state of every new window. Always true.
 bool applyDefaultGlState();
-// Finishes the frame's drawing and shows it; the buttons then count as seen (framePresented).
+// Finishes the frame's drawing and shows it. (The sequencer's tick then tells the input state.)
 void presentFrame();

@@ -18,6 +18,7 @@
 #include "platform/gl.h"
 #include "scripted.h"
 #include "sequencer/sequencer.h"
+#include "shell/input.h"
 #include "shell/window.h"
 
 static const int32_t width = 800, height = 600;
@@ -61,7 +62,7 @@ static bool start() {
     useScriptedMessages();
     displayConfig.fullscreen = 0;
     windowedRect = {0, 0, width, height};
-    if (!createMainWindow()) return false;
+    if (!createMainWindow(windowProc)) return false;
     buildGlyphFont("Arial", 120, 600, &programFont);
     frameCallback = checkSystemKeys;
     sequencer.scenes = gameScenes;

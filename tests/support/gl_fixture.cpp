@@ -7,6 +7,7 @@
 #include "platform/gl.h"
 #include "scripted.h"
 #include "shell/config.h"
+#include "shell/input.h"
 #include "shell/window.h"
 
 void openTestWindow(int32_t width, int32_t height) {
@@ -15,7 +16,7 @@ void openTestWindow(int32_t width, int32_t height) {
     displayConfig.fullscreen = 0;
     windowedRect = {0, 0, width, height};
     currentPreset = nullptr;
-    ASSERT_TRUE(createMainWindow()) << platLastError();
+    ASSERT_TRUE(createMainWindow(windowProc)) << platLastError();
     PlatMessage message;  // what the platform posted while the window opened
     while (platPeekMessage(&message)) platDispatchMessage(&message);
 }

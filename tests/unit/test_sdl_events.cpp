@@ -254,7 +254,7 @@ TEST_F(SdlEventTest, AHiddenWindowReportsFocusAsMinimisedAndANewWindowAsksFirstA
     EXPECT_EQ(appFlags.active, 0);
 
     destroyMainWindow();
-    ASSERT_TRUE(createMainWindow());
+    ASSERT_TRUE(createMainWindow(windowProc));
     std::vector<PlatMessage> taken = drain();
     ASSERT_GE(taken.size(), 2u);
     EXPECT_EQ(std::vector<PlatMessage>(taken.begin(), taken.begin() + 2),

@@ -37,7 +37,7 @@ using WindowProcTest = GlTest;
 // A fresh window: the platform disables the screen saver again for it.
 void createMainWindowAgain() {
     destroyMainWindow();
-    ASSERT_TRUE(createMainWindow());
+    ASSERT_TRUE(createMainWindow(windowProc));
     dispatchWaiting();
 }
 
@@ -428,7 +428,7 @@ TEST_F(ShellWindowTest, EscapeWinsOverF1AndEachF1PressSwitchesOnce) {
 TEST_F(ShellWindowTest, AWindowLeftMinimisedReopensAtTheConfiguredSize) {
     destroyMainWindow();
     windowedRect = {5, 6, 0, 0};  // what a minimised window leaves behind
-    ASSERT_TRUE(createMainWindow());
+    ASSERT_TRUE(createMainWindow(windowProc));
     EXPECT_EQ(currentRect, (ScreenRect{5, 6, 800, 600}));
 }
 
