@@ -26,10 +26,25 @@ struct CatalogueEntry {
     bool nearest;
 };
 
-#define CATALOGUE_ENTRY(name, file, keyed, rescaleWidth, rescaleHeight, nearest) \
+#define CATALOGUE_ENTRY(name, file, keyed, rescaleWidth, rescaleHeight, nearest, release) \
     {&tex##name, picture##name, keyed != 0, rescaleWidth, rescaleHeight, nearest != 0},
 const CatalogueEntry catalogue[gamePictureCount] = {GAME_PICTURES(CATALOGUE_ENTRY)};
 #undef CATALOGUE_ENTRY
+
+// Each picture's place in the release order, in catalogue order.
+#define RELEASE_PLACE(name, file, keyed, rescaleWidth, rescaleHeight, nearest, release) release,
+constexpr uint32_t releasePlaces[gamePictureCount] = {GAME_PICTURES(RELEASE_PLACE)};
+#undef RELEASE_PLACE
+
+constexpr bool everyReleasePlaceOnce() {
+    for (uint32_t place = 0; place < gamePictureCount; ++place) {
+        uint32_t holders = 0;
+        for (uint32_t taken : releasePlaces) holders += taken == place ? 1 : 0;
+        if (holders != 1) return false;
+    }
+    return true;
+}
+static_assert(everyReleasePlaceOnce(), "picture_list.h: each release place from 0 to the count less 1 exactly once");
 
 }  // namespace
 
@@ -47,10 +62,7 @@ void loadGameAssets() {
 }
 
 void releaseGameAssets() {
-    // The order of the textures' creation, less the charge icon's place.
-    Texture* order[gamePictureCount] = {&texBlast1,  &texBlast2,     &texBlast3,  &texCritter1, &texCritter2, &texCharge1,
-                                        &texCharge2, &texBurnt1,     &texBurnt2,  &texBurnt3,   &texChargeIcon,
-                                        &texBackground, &texTitle,   &texGameOver, &texHandIdle, &texHandLeft,
-                                        &texHandRight};
-    for (Texture* texture : order) glDeleteTextures(1, &texture->name);
+    for (uint32_t place = 0; place < gamePictureCount; ++place)
+        for (uint32_t i = 0; i < gamePictureCount; ++i)
+            if (releasePlaces[i] == place) glDeleteTextures(1, &catalogue[i].texture->name);
 }

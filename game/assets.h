@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The game's 17 pictures: their textures, loading them when the title scene begins, releasing them.
+// The game's pictures (picture_list.h): their textures, loading them when the title scene begins,
+// releasing them.
 #pragma once
 #include "assets/image.h"
 #include "assets/stream.h"
@@ -17,10 +18,11 @@ enum : uint32_t { magentaKey = 0xFFFF00FF, gamePictureCount = 0 GAME_PICTURES(GA
 // The window icon: a 16 x 16 PCX picture, top row first (game/pictures/icon.pcx, embedded).
 extern const EmbeddedFile appIconFile[];
 
-// Decodes, keys, rescales (the field to 512 x 512, the title to 512 x 256) and uploads all 17
-// pictures in catalogue order, dropping their pixels; then selects the 2D preset and raises the
+// Decodes, keys, rescales (the field to 512 x 512, the title to 512 x 256) and uploads every
+// picture in the list's order, dropping their pixels; then selects the 2D preset and raises the
 // pointer's display count once. Needs the GL context current. A picture that fails to decode is
 // left without an image and draws nothing.
 void loadGameAssets();
-// Deletes the 17 GL textures; the Texture records keep their (now stale) names.
+// Deletes the GL textures in the list's release order; the Texture records keep their (now stale)
+// names.
 void releaseGameAssets();
