@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Fails on any break of the layering: an include of a higher layer's header, a library that links a
 # higher layer, a system header of the platform's outside platform/, GL reached other than through
-# platform/gl.h, a link group (which only a dependency loop needs), or a source file without its
-# licence tag.
+# platform/gl.h, a link group (which only a dependency loop needs), a test that reaches past its
+# kind, or a source file without its licence tag.
 #
 # Usage: check_layers.sh [SOURCE_DIR]
 set -u
@@ -48,6 +48,31 @@ done
 for file in $(sources support assets draw shell sequencer app game tools tests bench platform); do
     case "$file" in platform/gl.h | platform/web/gl_compat.h) continue ;; esac
     grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<GL/' "$file" && fail "$file includes GL directly, not platform/gl.h"
+done
+# Tests keep to the layers as well. The framework's test code (tests/support but its game part,
+# game_*, and the files of the framework_tests program) includes nothing of the game and links no
+# game library, so the framework's tests build without the game; only the backend's own tests reach
+# the backend's system; the programs that drive the real binary from outside (tests/e2e) include no layer.
+link_list() { tr '\n' ' ' <"$1" | grep -o "target_link_libraries($2 [^)]*)" | tr -s ' ()' '\n' | tail -n +2; }
+framework_tests=$(tr '\n' ' ' <tests/unit/CMakeLists.txt | grep -o 'add_executable(framework_tests [^)]*)' |
+                  tr -s ' ()' '\n' | grep -E '^test_[a-z_]*\.cpp$' | sed 's|^|tests/unit/|')
+[ -n "$framework_tests" ] || fail "tests/unit/CMakeLists.txt: no framework_tests program found"
+for file in $(sources tests/support | grep -v '/game_') $framework_tests; do
+    grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(game/|game_)' "$file" &&
+        fail "$file is framework test code but includes a header of the game"
+done
+for dep in $(link_list tests/support/CMakeLists.txt test_support) $(link_list tests/unit/CMakeLists.txt framework_tests); do
+    case "$dep" in game | game_test_support) fail "the framework's test support or tests link $dep" ;; esac
+done
+backend_tests="tests/unit/test_sdl_events.cpp tests/unit/test_glyph_rasteriser.cpp"
+for file in $(sources tests); do
+    case " $backend_tests " in *" $file "*) continue ;; esac
+    grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|ft2build|freetype/|fontconfig/|EGL/|emscripten)' "$file" &&
+        fail "$file includes a system header that only platform/ and the backend's tests may include"
+done
+for file in $(sources tests/e2e); do
+    grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"('"$(IFS='|'; echo "${layers[*]}")"')/' "$file" &&
+        fail "$file drives the binary from outside but includes a layer's header"
 done
 # Every source file states its licence in its first lines (the SPDX tag; LICENSE has the text).
 licence_tag=SPDX-License-"Identifier"  # split, so that licence scanners do not take this line for a tag

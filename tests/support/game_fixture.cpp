@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The game scenario harness.
+// The game scenario harness and the reset of the game's state.
 #include "game_fixture.h"
 
 #include <tuple>
@@ -11,8 +11,29 @@
 #include "shell/input.h"
 #include "shell/window.h"
 
+void forgetGameTextures() {
+#define FORGET_TEXTURE(picture, ...) \
+    tex##picture.name = 0;           \
+    freeImage(tex##picture);         \
+    tex##picture.linear = 1;
+    GAME_PICTURES(FORGET_TEXTURE)
+#undef FORGET_TEXTURE
+}
+
+void resetGameState() {
+    for (Scene* scene = gameScenes;; ++scene) {  // through the end record
+        scene->active = scene->done = 0;
+        if (!scene->frame) break;
+    }
+    charges = 0;
+    toasted = toastedAtLastBonus = 0;
+    gameOver = chargeLive = blasting = 0;
+    forgetGameTextures();
+}
+
 void GameTest::SetUp() {
-    GlTest::SetUp();  // resets the state too
+    GlTest::SetUp();  // resets the framework's state too
+    resetGameState();
     buildGlyphFont("Arial", 120, 600, &programFont);
     setClock(startClock);
     sequencer.scenes = gameScenes;

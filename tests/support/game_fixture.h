@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Drives the real scene table through the real sequencer with the scripted clock and messages.
+// The game's part of the test support: drives the real scene table through the real sequencer with
+// the scripted clock and messages, and resets the game's long-lived state.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -12,6 +13,13 @@
 #include "gl_fixture.h"
 #include "reset.h"
 #include "scripted.h"
+
+// Puts the game's own long-lived state back as a fresh process has it: every scene table record, the
+// round state and the textures (resetState does the framework's).
+void resetGameState();
+// Returns the game's textures to their defaults: no image, no name (the names die with a test's
+// context), linear filtering.
+void forgetGameTextures();
 
 class GameTest : public GlTest {
 protected:
