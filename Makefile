@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
-# Front door: `make run` builds and starts the game, `make test` builds and runs every test.
-# Both install the Debian packages they need first (tools/install-deps.sh).
+# Front door: `make run` builds and starts the game, `make check` runs the unit suites, `make test`
+# builds and runs every test. Each installs the Debian packages it needs first (tools/install-deps.sh):
+# `make`, `make run`, `make check` and `make install` only those to build and play.
 
 MAKEFLAGS += --no-print-directory
 
@@ -11,12 +12,13 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: mutants all deps deps-run deps-package deps-web web configure build run test test-fast test-asan test-fuzz-corpus fuzz \
+.PHONY: mutants all deps deps-run deps-package deps-web web configure build run check test test-fast test-asan test-fuzz-corpus fuzz \
 	fuzz-build bench pictures install package package-check package-install-check soak clean
 
 all: build
 
-# The Debian packages: for building and playing only, for the tests too (deps), for the package too.
+# The Debian packages: to build and play (deps-run), for the browser build (deps-web), to build and
+# check the package (deps-package), for every test (deps).
 deps-run:
 	@sh tools/install-deps.sh run
 deps:
@@ -29,7 +31,7 @@ deps-web:
 configure:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
 
-build: deps configure
+build: deps-run configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 # Builds only what the game needs, then starts it.
@@ -47,10 +49,19 @@ web: deps-web configure
 	@cmake --build $(WEB_BUILD) -j$(JOBS)
 	@ls -1 $(WEB_BUILD)/zelmo.html $(WEB_BUILD)/zelmo.js $(WEB_BUILD)/zelmo.wasm
 
+# The unit suites, quickly: the two unit programs whole and side by side, the first round in a process
+# of its own (as make mutants runs them); only failures and each program's count are shown. In the
+# build folder, `ctest -L unit` runs the same cases one process each, `ctest -R NAME` some of them.
+check: deps-run configure
+	@cmake --build $(BUILD) -j$(JOBS) --target framework_tests game_tests
+	@cd $(BUILD)/tests/unit && export SDL_VIDEODRIVER=offscreen GTEST_BRIEF=1 && \
+		{ ./framework_tests & f=$$!; ./game_tests --gtest_filter=-FirstRound.* & g=$$!; \
+		./game_tests --gtest_filter=FirstRound.*; r=$$?; wait $$f || r=1; wait $$g || r=1; exit $$r; }
+
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: test-fast test-fuzz-corpus test-asan
 
-test-fast: build web
+test-fast: deps build web
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
 test-asan: deps web
@@ -62,7 +73,7 @@ test-asan: deps web
 # The soak test: SOAK_SECONDS of seeded hostile input against the real game under Xvfb.
 SOAK_SECONDS ?= 600
 SOAK_SEED ?= 1
-soak: build
+soak: deps build
 	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/e2e/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
 
 # Installs under PREFIX (default /usr/local): the program, its desktop entry and icons.
@@ -88,13 +99,13 @@ package-install-check: package
 	bash tests/package/package_install_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
 
 # Repaints the game's pictures (game/pictures) with the picture tool, and the contact sheet.
-pictures: build
+pictures: deps build
 	$(BUILD)/make_pictures game/pictures game/icons
 	sh tools/contact_sheet.sh game/pictures docs/pictures.png
 
 # Benchmarks (Google Benchmark), in their own optimised build.
 BENCH_BUILD ?= build-bench
-bench: build web
+bench: deps build web
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_BENCH=ON -DZELMO_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD) -j$(JOBS)
 	$(BENCH_BUILD)/bench_pcx
