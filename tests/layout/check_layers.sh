@@ -54,26 +54,22 @@ done
 # game library, so the framework's tests build without the game; only the backend's own tests reach
 # the backend's system; the programs that drive the real binary from outside (tests/e2e) include no layer.
 link_list() { tr '\n' ' ' <"$1" | grep -o "target_link_libraries($2 [^)]*)" | tr -s ' ()' '\n' | tail -n +2; }
+including() { local pattern=$1; shift; [ $# -eq 0 ] || grep -lE "^[[:space:]]*#[[:space:]]*include[[:space:]]*$pattern" "$@"; }
 framework_tests=$(tr '\n' ' ' <tests/unit/CMakeLists.txt | grep -o 'add_executable(framework_tests [^)]*)' |
                   tr -s ' ()' '\n' | grep -E '^test_[a-z_]*\.cpp$' | sed 's|^|tests/unit/|')
 [ -n "$framework_tests" ] || fail "tests/unit/CMakeLists.txt: no framework_tests program found"
-for file in $(sources tests/support | grep -v '/game_') $framework_tests; do
-    grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(game/|game_)' "$file" &&
-        fail "$file is framework test code but includes a header of the game"
-done
+while read -r file; do fail "$file is framework test code but includes a header of the game"; done < \
+    <(including '"(game/|game_)' $(sources tests/support | grep -v '/game_') $framework_tests)
 for dep in $(link_list tests/support/CMakeLists.txt test_support) $(link_list tests/unit/CMakeLists.txt framework_tests); do
     case "$dep" in game | game_test_support) fail "the framework's test support or tests link $dep" ;; esac
 done
 backend_tests="tests/unit/test_sdl_events.cpp tests/unit/test_glyph_rasteriser.cpp"
-for file in $(sources tests); do
+while read -r file; do
     case " $backend_tests " in *" $file "*) continue ;; esac
-    grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|ft2build|freetype/|fontconfig/|EGL/|emscripten)' "$file" &&
-        fail "$file includes a system header that only platform/ and the backend's tests may include"
-done
-for file in $(sources tests/e2e); do
-    grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"('"$(IFS='|'; echo "${layers[*]}")"')/' "$file" &&
-        fail "$file drives the binary from outside but includes a layer's header"
-done
+    fail "$file includes a system header that only platform/ and the backend's tests may include"
+done < <(including '[<"](SDL|ft2build|freetype/|fontconfig/|EGL/|emscripten)' $(sources tests))
+while read -r file; do fail "$file drives the binary from outside but includes a layer's header"; done < \
+    <(including '"('"$(IFS='|'; echo "${layers[*]}")"')/' $(sources tests/e2e))
 # Every source file states its licence in its first lines (the SPDX tag; LICENSE has the text).
 licence_tag=SPDX-License-"Identifier"  # split, so that licence scanners do not take this line for a tag
 for file in $(if [ -d .git ]; then git ls-files; else find . -path ./build\* -prune -o -type f -print | sed 's|^\./||'; fi |
