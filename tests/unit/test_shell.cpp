@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <tuple>
-#include <vector>
 
 #include "app/app.h"
 #include "gl_fixture.h"
@@ -41,33 +39,6 @@ void createMainWindowAgain() {
     destroyMainWindow();
     ASSERT_TRUE(createMainWindow(windowProc));
     dispatchWaiting();
-}
-
-// Every piece of the framework's long-lived state that resetState promises to put back.
-auto frameworkState() {
-    const InputState& in = inputState;
-    const Sequencer& s = sequencer;
-    return std::make_tuple(std::vector<uint8_t>(in.keys, in.keys + 256), in.mouseX, in.mouseY, in.leftButton,
-                           in.rightButton, appFlags.active, appFlags.quitRequested, displayConfig.fullscreen,
-                           windowedRect, fullscreenRect, currentRect, (void*)currentPreset, s.frameCount, s.frameCount2,
-                           s.elapsed, s.startTime, s.frameDelta, s.current, (void*)s.scenes, (void*)frameCallback,
-                           quitExitCode);
-}
-const auto stateAtStart = frameworkState();  // taken before any test runs
-
-TEST(ResetState, PutsTheFrameworkBackAsTheProcessStartedWithItWindowedWithTheSystemKeys) {
-    inputState = {{1, 1}, 7, 8, 1, 1};
-    appFlags = {1, 1};
-    windowedRect = fullscreenRect = currentRect = {1, 2, 3, 4};
-    currentPreset = apply2dPreset;
-    sequencer = {1, 2, 3, 4, 5, 6, nullptr};
-    frameCallback = nullptr;
-    quitExitCode = 5;
-    resetState();
-    auto expected = stateAtStart;
-    std::get<7>(expected) = 0;  // windowed
-    std::get<19>(expected) = (void*)checkSystemKeys;
-    EXPECT_EQ(frameworkState(), expected);
 }
 
 TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
