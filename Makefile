@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: mutants all deps deps-run deps-package deps-web web configure build run test test-fast test-asan test-fuzz-corpus fuzz \
+.PHONY: mutants all deps deps-run deps-package deps-web web serve configure build run test test-fast test-asan test-fuzz-corpus fuzz \
 	fuzz-build bench pictures install package package-check package-install-check soak clean
 
 all: build
@@ -37,15 +37,23 @@ run: deps-run configure
 	@cmake --build $(BUILD) -j$(JOBS) --target zelmo
 	$(BUILD)/zelmo
 
-# The browser build: build-web/zelmo.html with zelmo.js and zelmo.wasm, by Debian's emscripten.
-# (Debian's emscripten finds its acorn through NODE_PATH when node is not Debian's own.)
+# The browser build, by Debian's emscripten: the site in build-web/site (the page, zelmo.js,
+# zelmo.wasm, the manifest, the worker and the icons, compressed beside themselves with gzip and
+# brotli), nothing else in it. (Debian's emscripten finds its acorn through NODE_PATH when node is
+# not Debian's own.)
 WEB_BUILD ?= build-web
 export NODE_PATH := /usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
 web: deps-web configure
 	@cmake --build $(BUILD) -j$(JOBS) --target embed_file
 	@emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_EMBED_TOOL=$(abspath $(BUILD))/embed_file >/dev/null
 	@cmake --build $(WEB_BUILD) -j$(JOBS)
-	@ls -1 $(WEB_BUILD)/zelmo.html $(WEB_BUILD)/zelmo.js $(WEB_BUILD)/zelmo.wasm
+	@ls -1 $(WEB_BUILD)/site/zelmo.html
+
+# The site served for local play on http://localhost:$(PORT)/zelmo.html, with the types,
+# compression and cache headers the README's "Hosting" asks of a host.
+PORT ?= 8000
+serve: web
+	/usr/bin/python3 platform/web/serve.py $(WEB_BUILD)/site $(PORT)
 
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: test-fast test-fuzz-corpus test-asan
@@ -103,8 +111,8 @@ bench: build web
 	bash -c '. tests/e2e/xvfb_lib.sh && start_xvfb && $(BENCH_BUILD)/frame_rate 5; stop_xvfb'
 	bash bench/game_memory.sh $(BUILD)/zelmo
 	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash bench/idle_cpu.sh $(BUILD)/zelmo 6
-	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD) 5
-	/usr/bin/python3 bench/browser_budgets.py $(WEB_BUILD) 5
+	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD)/site 5
+	/usr/bin/python3 bench/browser_budgets.py $(WEB_BUILD)/site 5
 
 # The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
 # replays the seed corpus through it.

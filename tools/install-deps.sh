@@ -4,7 +4,7 @@
 #
 # Usage: install-deps.sh [run|web|test|package]
 #   run      building and playing the game (make run)
-#   web      run, plus the browser build (make web)
+#   web      run, plus the browser build and its site (make web, make serve)
 #   test     web, plus what the tests and benchmarks use (make test, the default): headless
 #            Chromium and its driver, and Firefox ESR with a WebSocket client, for the browser tests
 #   package  test, plus what builds and checks the Debian package (make package-check)
@@ -14,7 +14,7 @@ run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mes
  libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev fonts-liberation2 googletest libgtest-dev libpng-dev"
 test="xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils openbox weston xwayland libdecor-0-plugin-1-cairo imagemagick libbenchmark-dev clang libclang-rt-14-dev
  libsdl2-image-dev desktop-file-utils reuse"
-web="emscripten"
+web="emscripten brotli"
 browser="chromium chromium-driver python3-selenium python3-pil firefox-esr python3-websockets"
 package="dpkg-dev lintian debootstrap file man-db"
 case "$group" in
