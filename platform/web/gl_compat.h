@@ -34,6 +34,7 @@
 // is what was set through this layer (GL's initial state before that). One GL context is assumed.
 #pragma once
 #include <GL/gl.h>
+#include <stdint.h>
 #include <GL/glu.h>
 
 extern "C" {
@@ -51,6 +52,8 @@ void compatTranslatef(GLfloat x, GLfloat y, GLfloat z);
 void compatScalef(GLfloat x, GLfloat y, GLfloat z);
 void compatBegin(GLenum mode);
 void compatEnd(void);
+// How many primitives glEnd has drawn (not recorded into a list) since the start.
+uint32_t compatPrimitivesDrawn(void);
 void compatTexCoord2f(GLfloat s, GLfloat t);
 void compatVertex2f(GLfloat x, GLfloat y);
 void compatVertex2i(GLint x, GLint y);
