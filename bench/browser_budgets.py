@@ -64,11 +64,11 @@ var shown = 0;
 """
 
 
-def browser():
+def browser(arguments=()):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for argument in ("--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
-                     "--window-size=1000,900", "--disable-dev-shm-usage"):
+                     "--window-size=1000,900", "--disable-dev-shm-usage") + tuple(arguments):
         options.add_argument(argument)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     driver.set_script_timeout(browser_game.DEADLINE)
@@ -113,6 +113,16 @@ def start_up(driver, url):
     return title_at, longest, budget()["stall"]
 
 
+def click_canvas(driver):
+    """A held click at the canvas's centre."""
+    box = driver.execute_script("return Module.canvas.getBoundingClientRect()")
+    for step in ("pointer_down", "pause", "pointer_up"):
+        actions = ActionBuilder(driver, duration=0)
+        actions.pointer_action.move_to_location(int(box["left"] + box["width"] / 2), int(box["top"] + box["height"] / 2))
+        getattr(actions.pointer_action, step)(*([browser_game.HOLD] if step == "pause" else []))
+        actions.perform()
+
+
 def main():
     web = sys.argv[1]
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
@@ -125,12 +135,7 @@ def main():
         title_at, longest, stall = start_up(driver, url)
         budget = lambda: driver.execute_script("return window.budget")  # noqa: E731
 
-        box = driver.execute_script("return Module.canvas.getBoundingClientRect()")
-        for step in ("pointer_down", "pause", "pointer_up"):  # a held click, past the title into a round
-            actions = ActionBuilder(driver, duration=0)
-            actions.pointer_action.move_to_location(int(box["left"] + box["width"] / 2), int(box["top"] + box["height"] / 2))
-            getattr(actions.pointer_action, step)(*([0.15] if step == "pause" else []))
-            actions.perform()
+        click_canvas(driver)  # past the title, into a round
         time.sleep(1)  # the round under way
         first = len(budget()["frameTimes"])
         time.sleep(seconds)
