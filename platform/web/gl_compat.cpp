@@ -463,8 +463,11 @@ void compatPixelMapfv(GLenum map, GLsizei size, const GLfloat* values) {
     memcpy(indexMaps[slot].values, values, (size_t)size * sizeof(GLfloat));
 }
 
+void (*compatBeforeUpload)(void);
+
 void compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                       GLenum format, GLenum type, const GLvoid* pixels) {
+    if (compatBeforeUpload) compatBeforeUpload();
     GLenum base = baseFormat(internalFormat);
     if (format != GL_COLOR_INDEX) {
         glTexImage2D(target, level, base ? (GLint)base : internalFormat, width, height, border, format, type, pixels);

@@ -76,6 +76,9 @@ void compatShadeModel(GLenum mode);
 void compatCopyPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum type);
 void compatPixelTransferi(GLenum name, GLint value);
 void compatPixelMapfv(GLenum map, GLsizei size, const GLfloat* values);
+// Called before each texture upload when set: loading a font's glyphs or a game's pictures is a long
+// run of uploads, and the page backend gives the page its turn between them. Null natively.
+extern void (*compatBeforeUpload)(void);
 void compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                       GLenum format, GLenum type, const GLvoid* pixels);
 void compatTexParameteri(GLenum target, GLenum name, GLint value);

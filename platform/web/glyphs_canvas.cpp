@@ -80,17 +80,8 @@ bool backendOpenFont(int32_t slot, const char* faceName, int32_t pixelHeight, in
     return true;
 }
 
-// A font's glyphs take a few hundred milliseconds to draw: the page gets its turn between them every
-// pageTurnMs or so, so that no task holds the page longer (a start-up's events, its loading bar).
-enum { pageTurnMs = 40 };
-
 uint32_t backendGlyphBitmap(int32_t slot, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
                             uint32_t capacity) {
-    static double lastTurn;
-    if (emscripten_get_now() - lastTurn > pageTurnMs) {
-        if (lastTurn > 0) emscripten_sleep(0);
-        lastTurn = emscripten_get_now();
-    }
     const NativeFont& font = fonts[slot];
     int32_t values[5] = {0, 0, 0, 0, 0};
     int size = rasteriseOnCanvas(font.face, font.pixelHeight, font.weight, (int)code, values, buffer,

@@ -103,6 +103,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE void zelmoPageKey(uint32_t key) {
     platformTakeInput({inputKey, canvasSlot, key, false, false, 0, 0, false});
 }
 
+// A long run of work between two frames (a font's glyphs, a game's pictures: texture uploads every
+// few milliseconds) gives the page its turn every pageTurnMs, so that no task holds it longer: its
+// events, its loading bar and its timers go on. Only while nothing is drawn since the last frame,
+// since the page would show a frame drawn only in part.
+enum { pageTurnMs = 20 };
+static uint32_t primitivesAtSwap;
+
+static void givePageItsTurn() {
+    if (emscripten_get_now() - lastYield < pageTurnMs || compatPrimitivesDrawn() != primitivesAtSwap) return;
+    emscripten_sleep(0);
+    lastYield = emscripten_get_now();
+}
+
 // A program that stops presenting frames must still let the page run its events.
 void backendPumpEvents() {
     if (emscripten_get_now() - lastYield > 100) yieldToPage();
@@ -340,6 +353,7 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     }
     installCallbacks();
     usePageClockIfAsked();
+    compatBeforeUpload = givePageItsTurn;
     sizeCanvas(spec->clientWidth, spec->clientHeight);
     if (!startEgl()) {
         platformSetError("cannot create a WebGL context: the browser offers none");
@@ -348,6 +362,10 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     canvasSlot = slot;
     canvasWidth = spec->clientWidth;
     canvasHeight = spec->clientHeight;
+    // A new context is made in the browser's GPU process while the page goes on: the page's turn
+    // now, rather than the program's next GL query waiting for it in the same task.
+    emscripten_sleep(0);
+    lastYield = emscripten_get_now();
     switchPageFullscreen();
     if (spec->title && spec->title[0]) emscripten_set_window_title(spec->title);
     return true;
@@ -394,14 +412,20 @@ void backendResizeWindow(int32_t slot, int32_t clientWidth, int32_t clientHeight
 // (the viewport of WM_SIZE) before it asks for its context.
 static EGLContext canvasContext = EGL_NO_CONTEXT;
 
-// WebGL clears the canvas after showing it unless asked to keep its pixels, which costs a copy of
-// every frame. Only a page whose tests read frames back after they were shown (Module.keepFrames)
-// asks for that; nothing else reads them.
-EM_JS(void, keepCanvasPixels, (), { EGL.contextAttributes.preserveDrawingBuffer = !!Module.keepFrames; });
+// The WebGL context's own attributes, beyond EGL's:
+// - WebGL clears the canvas after showing it unless asked to keep its pixels, which costs a copy of
+//   every frame. Only a page whose tests read frames back after they were shown (Module.keepFrames)
+//   asks for that; nothing else reads them.
+// - emscripten turns on every extension the browser has, one blocking query each (a few hundred
+//   milliseconds of the start in a software renderer); the GL emulation uses none of them.
+EM_JS(void, setContextAttributes, (), {
+    EGL.contextAttributes.preserveDrawingBuffer = !!Module.keepFrames;
+    EGL.contextAttributes.enableExtensionsByDefault = false;
+});
 
 static bool startEgl() {
     if (canvasContext != EGL_NO_CONTEXT) return true;
-    keepCanvasPixels();
+    setContextAttributes();
     EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return false;
     // The canvas is opaque, as a window is: drawn alpha must not let the page show through.
@@ -437,7 +461,8 @@ void backendDeleteContext() {}
 void backendSwapBuffers(int32_t) {
     static bool pictureShown;
     eglSwapBuffers(eglDisplay, eglSurface);
-    bool firstPicture = !pictureShown && compatPrimitivesDrawn() > 0;
+    primitivesAtSwap = compatPrimitivesDrawn();
+    bool firstPicture = !pictureShown && primitivesAtSwap > 0;
     pictureShown = pictureShown || firstPicture;
     yieldToPage(firstPicture ? "zelmo: first picture" : nullptr);
 }
