@@ -5,11 +5,12 @@
 Usage: browser_frame_rate.py SITE_DIR [SECONDS] [ROUNDS]
 
 In one browser, in turn ROUNDS times: the game's page on the browser's own clock, clicked past the
-title into a round, and the bare page drawing the same textured quads plainly (800 x 600, not
-scaled, its drawing buffer not kept). Each is watched for SECONDS at the page's animation frames:
-frames a second and the 50th and 95th-percentile gaps between the frames it shows. Then the same
-with Chromium's frame-rate limit off, which shows what each can draw. The game's figures over the
-bare page's are the ratios; the load average is printed with them.
+title into a round; the bare page drawing the same textured quads plainly (800 x 600, not scaled,
+its drawing buffer not kept); and the bare page scaled as the game's page shows its canvas. Each is
+watched for SECONDS at the page's animation frames: frames a second and the 50th and
+95th-percentile gaps between the frames it shows. Then the same with Chromium's frame-rate limit
+off, which shows what each can draw. The game's figures over each bare page's are the ratios
+(medians of the rounds); the load average is printed with them.
 """
 import os
 import statistics
@@ -45,13 +46,14 @@ def measure(site, seconds, rounds, arguments):
     game_server, bare_server = browser_game.serve(site), browser_game.serve(HERE)
     driver = browser_budgets.browser(arguments)
     driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": browser_budgets.WATCH})
-    figures = {"game": [], "bare": []}
+    pages = {"game": (game_server, "zelmo.html"), "bare": (bare_server, "browser_bare.html"),
+             "bare scaled": (bare_server, "browser_bare.html?scaled")}
+    figures = {name: [] for name in pages}
     try:
         for _ in range(rounds):
-            figures["game"].append(watch_play(driver, "http://127.0.0.1:%d/zelmo.html" % game_server.server_address[1],
-                                              True, seconds))
-            figures["bare"].append(watch_play(driver, "http://127.0.0.1:%d/browser_bare.html"
-                                              % bare_server.server_address[1], False, seconds))
+            for name, (server, page) in pages.items():
+                url = "http://127.0.0.1:%d/%s" % (server.server_address[1], page)
+                figures[name].append(watch_play(driver, url, name == "game", seconds))
     finally:
         driver.quit()
         game_server.shutdown()
@@ -61,12 +63,14 @@ def measure(site, seconds, rounds, arguments):
 
 def report(title, figures):
     print(title)
-    for name in ("game", "bare"):
-        print("  %-5s %s" % (name, "; ".join("%.1f frames/s, gaps p50 %.1f ms p95 %.1f ms" % f for f in figures[name])))
-    game = [statistics.median(f[i] for f in figures["game"]) for i in range(3)]
-    bare = [statistics.median(f[i] for f in figures["bare"]) for i in range(3)]
-    print("  the game against the bare page (medians): frame rate %.2f, p50 gap %.2fx, p95 gap %.2fx"
-          % (game[0] / bare[0], game[1] / bare[1], game[2] / bare[2]))
+    for name in figures:
+        print("  %-11s %s" % (name, "; ".join("%.1f frames/s, gaps p50 %.1f ms p95 %.1f ms" % f for f in figures[name])))
+    medians = {name: [statistics.median(f[i] for f in figures[name]) for i in range(3)] for name in figures}
+    game = medians["game"]
+    for name in ("bare", "bare scaled"):
+        bare = medians[name]
+        print("  the game against the %s page: frame rate %.2f, p50 gap %.2fx, p95 gap %.2fx"
+              % (name, game[0] / bare[0], game[1] / bare[1], game[2] / bare[2]))
 
 
 def main():
