@@ -143,12 +143,12 @@ TEST(CommandLine, EachLineGivesItsCodeItsOutputAndTheStartingMode) {
         "  -h, --help        show this help and exit\n"
         "  -v, --version     show the version and exit\n\n"
         "While it runs, F1 switches between fullscreen and a window, and Escape quits.\n";
-    auto unknown = [](const char* what) { return "zelmo: unknown option '" + std::string(what) + "'; 'zelmo --help' lists the options\n"; };
-    auto stray = [](const char* what) { return "zelmo: unexpected argument '" + std::string(what) + "'; 'zelmo --help' lists the options\n"; };
+    auto error = [](const char* what, const char* argument) {
+        return "zelmo: " + std::string(what) + " '" + argument + "'; 'zelmo --help' lists the options\n";
+    };
     struct Case {
         std::vector<const char*> arguments;
-        int code;
-        int fullscreen;  // after a line that runs, from 1 and from 0; -1: as it was
+        int code, fullscreen;  // fullscreen after a line that runs, from 1 and from 0; -1: as it was
         std::string out, err;
     };
     const Case cases[] = {
@@ -160,11 +160,11 @@ TEST(CommandLine, EachLineGivesItsCodeItsOutputAndTheStartingMode) {
         {{"--help"}, 0, -1, help, ""},
         {{"-v", "--bogus"}, 0, -1, "zelmo 9.8.7\n", ""},
         {{"extra", "-h"}, 0, -1, help, ""},
-        {{"--bogus", "--help"}, 2, -1, "", unknown("--bogus")},
-        {{"--window", "-xw"}, 2, -1, "", unknown("-x")},
-        {{"--help=1"}, 2, -1, "", unknown("--help=1")},
-        {{"-w", "extra"}, 2, -1, "", stray("extra")},
-        {{"--", "-w"}, 2, -1, "", stray("-w")},
+        {{"--bogus", "--help"}, 2, -1, "", error("unknown option", "--bogus")},
+        {{"--window", "-xw"}, 2, -1, "", error("unknown option", "-x")},
+        {{"--help=1"}, 2, -1, "", error("unknown option", "--help=1")},
+        {{"-w", "extra"}, 2, -1, "", error("unexpected argument", "extra")},
+        {{"--", "-w"}, 2, -1, "", error("unexpected argument", "-w")},
     };
     for (const Case& c : cases) {
         for (uint8_t before : {1, 0}) {
@@ -176,7 +176,7 @@ TEST(CommandLine, EachLineGivesItsCodeItsOutputAndTheStartingMode) {
             testing::internal::CaptureStderr();
             int code = appReadCommandLine((int)argv.size() - 1, argv.data(), about);
             std::string out = testing::internal::GetCapturedStdout(), err = testing::internal::GetCapturedStderr();
-            std::string line = c.arguments.empty() ? "(none)" : c.arguments[0];
+            const char* line = c.arguments.empty() ? "(none)" : c.arguments[0];
             EXPECT_EQ(code, c.code) << line;
             EXPECT_EQ(out, c.out) << line;
             EXPECT_EQ(err, c.err) << line;
