@@ -11,9 +11,8 @@ CHROOT=${2:-$(mktemp -d /var/tmp/zelmo-root.XXXXXX)}
 . "$(dirname "$0")/../e2e/xvfb_lib.sh"
 # The mount points under the root, deepest first (as /proc/self/mounts writes them: a space is \040).
 mounts_under_root() {
-    local root
-    root=$(printf '%s' "$CHROOT" | sed 's/\\/\\134/g; s/ /\\040/g; s/\t/\\011/g')
-    awk -v root="$root" 'index($2, root "/") == 1 { print $2 }' /proc/self/mounts | tac
+    ROOT_AS_MOUNTS=$(printf '%s' "$CHROOT" | sed 's/\\/\\134/g; s/ /\\040/g; s/\t/\\011/g') \
+        awk 'index($2, ENVIRON["ROOT_AS_MOUNTS"] "/") == 1 { print $2 }' /proc/self/mounts | tac
 }
 # The root goes only once nothing is mounted under it, and never across a file system: a mount left
 # behind (the host's /dev, its X socket folder) must stop the check, not be emptied with the root.
