@@ -12,17 +12,20 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 .PHONY: mutants all deps deps-run deps-package deps-web web serve configure build run test test-fast test-asan test-fuzz-corpus fuzz \
-	fuzz-build bench pictures install package package-check package-install-check soak clean
+	fuzz-build bench pictures install package deps-package-check package-check package-install-check soak clean
 
 all: build
 
-# The Debian packages: for building and playing only, for the tests too (deps), for the package too.
+# The Debian packages: for building and playing only, for the tests too (deps), for building the
+# package, for checking it.
 deps-run:
 	@sh tools/install-deps.sh run
 deps:
 	@sh tools/install-deps.sh test
 deps-package:
 	@sh tools/install-deps.sh package
+deps-package-check:
+	@sh tools/install-deps.sh package-check
 deps-web:
 	@sh tools/install-deps.sh web
 
@@ -73,26 +76,35 @@ SOAK_SEED ?= 1
 soak: build
 	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/e2e/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
 
-# Installs under PREFIX (default /usr/local): the program, its desktop entry and icons.
+# Installs under PREFIX (default /usr/local): the program, its desktop entry, metainfo, icons, manual
+# page and completion. Builds only what it installs.
 PREFIX ?= /usr/local
-install: build
+install: deps-run configure
+	@cmake --build $(BUILD) -j$(JOBS) --target zelmo documentation
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Debian package, and a check of it: its dependencies, and its unpacked binary run under Xvfb.
+# Its time stamps are the last commit's (outside git, the newest changelog entry's), so that one
+# commit gives the same package, byte for byte, wherever and whenever it is built.
 PACKAGE_BUILD ?= build-package
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || \
+	date -d "$$(sed -n 's/^ -- .*>  //p' tools/debian/changelog | head -n 1)" +%s)
 package: deps-package
 	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_TESTS=OFF >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j$(JOBS)
-	cd $(PACKAGE_BUILD) && rm -f zelmo_*.deb && cpack >/dev/null && ls -1 zelmo_*.deb
+	cd $(PACKAGE_BUILD) && rm -f zelmo_*.deb && SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) cpack >/dev/null && ls -1 zelmo_*.deb
 
-# Its fields, files and lintian's verdict (no error, no warning), and its unpacked binary under Xvfb.
-package-check: package
-	@cmake --build $(BUILD) --target screen_probe >/dev/null 2>&1 || $(MAKE) build
-	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/package/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
+# Its fields, files and lintian's verdict (no error, no warning), its metainfo, a second build from
+# the same sources in another folder (the same bytes), and its unpacked binary under Xvfb.
+package-check: package deps-package-check
+	@$(MAKE) configure
+	@cmake --build $(BUILD) -j$(JOBS) --target screen_probe >/dev/null
+	SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe \
+		bash tests/package/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb $(CURDIR)
 
 # The package installed with apt into a clean Debian 12 root made by debootstrap (needs the package
 # mirror the machine's apt uses), run there under Xvfb and ended with Escape.
-package-install-check: package
+package-install-check: package deps-package-check
 	bash tests/package/package_install_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
 
 # Repaints the game's pictures (game/pictures) with the picture tool, and the contact sheet.
