@@ -262,10 +262,14 @@ def main():
         seen = show(page, base + "game/zelmo.html?testclock=10000", "running")
         if seen[0] != ["loading", "inline-block", "Loading zelmo…"] or "Escape" not in seen[1]:
             fail("loading, the status line shows %s; running, %r" % (seen[0], seen[1]))
+        version = re.search(r"project\(zelmo VERSION (\S+)", open(os.path.join(os.path.dirname(README), "CMakeLists.txt")).read())[1]
+        shown = page.driver.execute_script("return document.getElementById('version').textContent")
+        if shown != "zelmo " + version or "var BUILD = '%s-" % version not in open(os.path.join(site, "zelmo-sw.js")).read():
+            fail("the page shows %r and its worker's build is not named for version %s" % (shown, version))
         for width, height, mobile in ((1200, 500, False), (412, 915, True), (700, 500, False)):
             check_fit(page, width, height, mobile)
         page.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
-        print("a loading bar, then the hint; the canvas fits 1200x500, a 412x915 phone and 700x500 as the largest 4:3 box")
+        print("a loading bar, then the hint and the version; the canvas fits 1200x500, a 412x915 phone and 700x500 as the largest 4:3 box")
         problems = page.driver.execute_script(ACCESSIBLE)
         if problems:
             fail("accessibility: %s" % problems)
