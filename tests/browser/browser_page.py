@@ -52,29 +52,24 @@ return taken;"""
 # The basics an accessibility checker looks at: the page's language and title, the canvas's role and
 # name, the status line a polite live region, every shown button named, and the contrast of every
 # shown text with what is behind it (at least 4.5).
-ACCESSIBLE = """var problems = [], canvas = Module.canvas, status = document.getElementById('status');
+ACCESSIBLE = """var problems = [], status = document.getElementById('status');
 if (!document.documentElement.lang || !document.title) problems.push('no language or title');
-if (!canvas.getAttribute('role') || !canvas.getAttribute('aria-label')) problems.push('the canvas has no role or name');
+if (!Module.canvas.getAttribute('role') || !Module.canvas.getAttribute('aria-label')) problems.push('a nameless canvas');
 if (status.getAttribute('role') !== 'status' || status.getAttribute('aria-live') !== 'polite') problems.push('status');
 function luminance(colour) {
-  var c = colour.match(/[\\d.]+/g).slice(0, 3).map(function(v) {
-    v /= 255; return v <= 0.03928 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4); });
+  var c = colour.match(/[\\d.]+/g).map(function(v) { v /= 255; return v <= 0.03928 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4); });
   return 0.2126 * c[0] + 0.7152 * c[1] + 0.0722 * c[2];
 }
-function behind(e) {
-  for (; e; e = e.parentElement) {
-    var c = getComputedStyle(e).backgroundColor, v = c.match(/[\\d.]+/g);
-    if (v.length < 4 || Number(v[3]) > 0) return c;
-  }
+function behind(e) {  // the first colour behind the element that is not transparent
+  for (var c; e; e = e.parentElement) if (!/^rgba\\(.*, 0\\)$/.test(c = getComputedStyle(e).backgroundColor)) return c;
   return 'rgb(255, 255, 255)';
 }
 document.querySelectorAll('body *').forEach(function(e) {
-  if (!e.getClientRects().length || getComputedStyle(e).visibility === 'hidden') return;
+  if (!e.getClientRects().length) return;
   if (e.tagName === 'BUTTON' && !e.textContent.trim() && !e.getAttribute('aria-label')) problems.push('a nameless button');
   if (![].some.call(e.childNodes, function(n) { return n.nodeType === 3 && n.textContent.trim(); })) return;
   var a = luminance(getComputedStyle(e).color), b = luminance(behind(e));
-  var ratio = (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
-  if (ratio < 4.5) problems.push((e.id || e.tagName) + ' has contrast ' + ratio.toFixed(2));
+  if ((Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05) < 4.5) problems.push((e.id || e.tagName) + ': low contrast');
 });
 return problems;"""
 TYPES = {".wasm": "application/wasm", ".webmanifest": "application/manifest+json", ".js": "text/javascript",
@@ -173,34 +168,34 @@ def check_phone(page, base):
     print("a 320 px phone: %r, fitting; Fullscreen and End game work by touch" % words)
 
 
-def make_failures(site, root):
-    """Folders of the site with a file missing, damaged or throwing, or answered badly."""
-    for folder, good, bad in (("nojs", ["zelmo.html"], {}), ("nowasm", ["zelmo.html", "zelmo.js"], {}),
-                              ("damagedjs", ["zelmo.html"], {"zelmo.js": b"this is not JavaScript ("}),
-                              ("throwingjs", ["zelmo.html"], {"zelmo.js": b"throw new Error('zelmo.js broke');"}),
-                              ("damagedwasm", ["zelmo.html", "zelmo.js"], {"zelmo.wasm": b"\0asm but not more"}),
-                              ("drop", ["zelmo.html", "zelmo.js", "zelmo.wasm"], {}),
-                              ("stall", ["zelmo.html", "zelmo.js", "zelmo.wasm"], {})):
+# Folders of the site with a file missing, damaged, throwing or answered badly (the server's faults),
+# and what the page says there: its words, and its button (Try again only where it helps).
+FAILURES = (("nojs", ["zelmo.html"], {}, "zelmo.js is missing (the server answered 404", False),
+            ("nowasm", ["zelmo.html", "zelmo.js"], {}, "zelmo.wasm is missing (the server answered 404", False),
+            ("damagedjs", ["zelmo.html"], {"zelmo.js": b"this is not JavaScript ("}, "zelmo.js is damaged (", False),
+            ("throwingjs", ["zelmo.html"], {"zelmo.js": b"throw new Error('zelmo.js broke');"},
+             "zelmo.js is damaged (zelmo.js broke)", False),
+            ("damagedwasm", ["zelmo.html", "zelmo.js"], {"zelmo.wasm": b"\0asm but not more"}, "zelmo.wasm is damaged (", False),
+            ("stall", ["zelmo.html", "zelmo.js", "zelmo.wasm"], {}, "taking too long", "Try again"),
+            ("drop", ["zelmo.html", "zelmo.js", "zelmo.wasm"], {}, "The connection dropped", "Try again"))
+
+
+def check_failures(page, base, site, root):
+    """Each failure of the start in a sentence, a retry offered only where one can help; after the
+    connection dropped once, Try again starts the game."""
+    browser_game.QuietHandler.faults.update({"/drop/zelmo.wasm": "drop", "/stall/zelmo.wasm": "hang"})
+    urls = []
+    for folder, good, bad, words, retry in FAILURES:
         os.mkdir(os.path.join(root, folder))
         for name in good:
             os.symlink(os.path.join(site, name), os.path.join(root, folder, name))
         for name, content in bad.items():
             with open(os.path.join(root, folder, name), "wb") as f:
                 f.write(content)
-    browser_game.QuietHandler.faults.update({"/drop/zelmo.wasm": "drop", "/stall/zelmo.wasm": "hang"})
-
-
-def check_failures(page, base, site):
-    """Each failure of the start in a sentence, a retry offered only where one can help."""
-    for url, words, retry in (("file://%s/zelmo.html" % site, "python3 -m http.server", False),
-                              (base + "nojs/zelmo.html", "zelmo.js is missing (the server answered 404", False),
-                              (base + "nowasm/zelmo.html", "zelmo.wasm is missing (the server answered 404", False),
-                              (base + "damagedjs/zelmo.html", "zelmo.js is damaged (", False),
-                              (base + "throwingjs/zelmo.html", "zelmo.js is damaged (zelmo.js broke)", False),
-                              (base + "damagedwasm/zelmo.html", "zelmo.wasm is damaged (", False),
-                              (base + "stall/zelmo.html?startdeadline=1500", "taking too long", "Try again"),
-                              (base + "game/zelmo.html?nowebgl", "no WebGL", False),
-                              (base + "drop/zelmo.html", "The connection dropped", "Try again")):
+        query = "?startdeadline=1500" if folder == "stall" else ""
+        urls.append((base + folder + "/zelmo.html" + query, words, retry))
+    for url, words, retry in [("file://%s/zelmo.html" % site, "python3 -m http.server", False)] + urls[:-1] + [
+            (base + "game/zelmo.html?nowebgl", "no WebGL", False), urls[-1]]:
         seen = show(page, url, "failed")
         if words not in seen[2] or seen[3] != retry:
             fail("%s: the page says %r, its button %r" % (url, seen[2], seen[3]))
@@ -254,7 +249,6 @@ def main():
     site = os.path.abspath(browser_game.arguments(1)[0])
     root = tempfile.mkdtemp(prefix="zelmo-page-")
     os.symlink(site, os.path.join(root, "game"))
-    make_failures(site, root)
     with browser_game.Page(root, test_clock=None, page="") as page:
         base = page.driver.current_url
         check_site(site, base + "game/")
@@ -279,7 +273,7 @@ def main():
             fail("keys taken from the browser: %s" % taken)
         print("keys: only F1 and Escape taken from the browser")
         check_phone(page, base)
-        check_failures(page, base, site)
+        check_failures(page, base, site, root)
         check_new_build_and_hang(page, site, root)
 
 
