@@ -12,19 +12,22 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: mutants all deps deps-run deps-package deps-web web configure build run check test test-fast test-asan test-fuzz-corpus fuzz \
-	fuzz-build bench pictures install package package-check package-install-check soak clean
+.PHONY: mutants all deps deps-run deps-package deps-package-check deps-web web serve configure build run check test \
+	test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install package package-check package-install-check \
+	soak clean
 
 all: build
 
-# The Debian packages: to build and play (deps-run), for the browser build (deps-web), to build and
-# check the package (deps-package), for every test (deps).
+# The Debian packages: to build and play (deps-run), for the browser build (deps-web), to build the
+# package (deps-package), to check it (deps-package-check), for every test (deps).
 deps-run:
 	@sh tools/install-deps.sh run
 deps:
 	@sh tools/install-deps.sh test
 deps-package:
 	@sh tools/install-deps.sh package
+deps-package-check:
+	@sh tools/install-deps.sh package-check
 deps-web:
 	@sh tools/install-deps.sh web
 
@@ -39,15 +42,23 @@ run: deps-run configure
 	@cmake --build $(BUILD) -j$(JOBS) --target zelmo
 	$(BUILD)/zelmo
 
-# The browser build: build-web/zelmo.html with zelmo.js and zelmo.wasm, by Debian's emscripten.
-# (Debian's emscripten finds its acorn through NODE_PATH when node is not Debian's own.)
+# The browser build, by Debian's emscripten: the site in build-web/site (the page, zelmo.js,
+# zelmo.wasm, the manifest, the worker and the icons, compressed beside themselves with gzip and
+# brotli), nothing else in it. (Debian's emscripten finds its acorn through NODE_PATH when node is
+# not Debian's own.)
 WEB_BUILD ?= build-web
 export NODE_PATH := /usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
 web: deps-web configure
 	@cmake --build $(BUILD) -j$(JOBS) --target embed_file
 	@emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_EMBED_TOOL=$(abspath $(BUILD))/embed_file >/dev/null
 	@cmake --build $(WEB_BUILD) -j$(JOBS)
-	@ls -1 $(WEB_BUILD)/zelmo.html $(WEB_BUILD)/zelmo.js $(WEB_BUILD)/zelmo.wasm
+	@ls -1 $(WEB_BUILD)/site/zelmo.html
+
+# The site served for local play on http://localhost:$(PORT)/zelmo.html, with the types,
+# compression and cache headers the README's "Hosting" asks of a host.
+PORT ?= 8000
+serve: web
+	/usr/bin/python3 platform/web/serve.py $(WEB_BUILD)/site $(PORT)
 
 # The unit suites, quickly: the two unit programs whole and side by side, the first round in a process
 # of its own (as make mutants runs them); only failures and each program's count are shown. In the
@@ -76,26 +87,35 @@ SOAK_SEED ?= 1
 soak: deps build
 	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/e2e/soak.sh $(BUILD)/zelmo $(SOAK_SECONDS) $(SOAK_SEED)
 
-# Installs under PREFIX (default /usr/local): the program, its desktop entry and icons.
+# Installs under PREFIX (default /usr/local): the program, its desktop entry, metainfo, icons, manual
+# page and completion. Builds only what it installs.
 PREFIX ?= /usr/local
-install: build
+install: deps-run configure
+	@cmake --build $(BUILD) -j$(JOBS) --target zelmo documentation
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Debian package, and a check of it: its dependencies, and its unpacked binary run under Xvfb.
+# Its time stamps are the last commit's (outside git, the newest changelog entry's), so that one
+# commit gives the same package, byte for byte, wherever and whenever it is built.
 PACKAGE_BUILD ?= build-package
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || \
+	date -d "$$(sed -n 's/^ -- .*>  //p' tools/debian/changelog | head -n 1)" +%s)
 package: deps-package
 	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_TESTS=OFF >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j$(JOBS)
-	cd $(PACKAGE_BUILD) && rm -f zelmo_*.deb && cpack >/dev/null && ls -1 zelmo_*.deb
+	cd $(PACKAGE_BUILD) && rm -f zelmo_*.deb && SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) cpack >/dev/null && ls -1 zelmo_*.deb
 
-# Its fields, files and lintian's verdict (no error, no warning), and its unpacked binary under Xvfb.
-package-check: package
-	@cmake --build $(BUILD) --target screen_probe >/dev/null 2>&1 || $(MAKE) build
-	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash tests/package/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
+# Its fields, files and lintian's verdict (no error, no warning), its metainfo, a second build from
+# the same sources in another folder (the same bytes), and its unpacked binary under Xvfb.
+package-check: package deps-package-check
+	@$(MAKE) configure
+	@cmake --build $(BUILD) -j$(JOBS) --target screen_probe >/dev/null
+	SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe \
+		bash tests/package/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb $(CURDIR)
 
 # The package installed with apt into a clean Debian 12 root made by debootstrap (needs the package
 # mirror the machine's apt uses), run there under Xvfb and ended with Escape.
-package-install-check: package
+package-install-check: package deps-package-check
 	bash tests/package/package_install_check.sh $(PACKAGE_BUILD)/zelmo_*.deb
 
 # Repaints the game's pictures (game/pictures) with the picture tool, and the contact sheet.
@@ -114,8 +134,8 @@ bench: deps build web
 	bash -c '. tests/e2e/xvfb_lib.sh && start_xvfb && $(BENCH_BUILD)/frame_rate 5; stop_xvfb'
 	bash bench/game_memory.sh $(BUILD)/zelmo
 	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash bench/idle_cpu.sh $(BUILD)/zelmo 6
-	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD) 5
-	/usr/bin/python3 bench/browser_budgets.py $(WEB_BUILD) 5
+	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD)/site 5
+	/usr/bin/python3 bench/browser_budgets.py $(WEB_BUILD)/site 5
 
 # The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
 # replays the seed corpus through it.

@@ -2,15 +2,15 @@
 # SPDX-License-Identifier: MIT
 """The page's budgets in headless Chromium, each beside its budget and the figure the page started from.
 
-Usage: browser_budgets.py WEB_BUILD_DIR [SECONDS]
+Usage: browser_budgets.py SITE_DIR [SECONDS]
 
-One visit on the browser's own clock, as a player makes it: the bytes the server sends (each file
-gzip-compressed, as a server that compresses sends it), the time from navigation to the first
-title frame less the game's 1000 ms pause, the longest main-thread task until then, frames a
-second and the 95th-percentile gap between frames through SECONDS of play, and the browser's CPU
-while the page is hidden behind another tab (against the same browser with the game's tab closed).
+One visit on the browser's own clock, as a player makes it, served as make serve serves the site:
+the bytes the server sends (compressed as the browser asks) until the page's files are kept, the
+time from navigation to the page's mark of its first picture (the title: "zelmo: first picture")
+and that less the game's 1000 ms pause, the longest main-thread task until then, and the browser's
+CPU while the page is hidden behind another tab (against the same browser with the game's tab
+closed); then the start again on a second visit. (Frames in play: browser_frame_rate.py.)
 """
-import gzip
 import os
 import subprocess
 import sys
@@ -23,9 +23,10 @@ from selenium.webdriver.chrome.service import Service  # noqa: E402
 from selenium.webdriver.common.actions.action_builder import ActionBuilder  # noqa: E402
 
 PAUSE_MS = 1000  # the game's start-up pause before its title
+TITLE_MARK = "zelmo: first picture"
 
-# Installed before the page's own scripts: long tasks, and the time of each frame the game shows
-# (seen at the page's animation frames), and of the first with the title on it.
+# Installed before the page's own scripts: long tasks, the time of each frame the page shows (seen at
+# its animation frames), and when the page marked its first picture.
 WATCH = """
 window.budget = {longTasks: [], frameTimes: [], titleAt: null, visibility: [], stall: 0};
 // The longest the main thread left a 10 ms timer waiting before the title: a block the long-task
@@ -42,7 +43,9 @@ document.addEventListener('visibilitychange', function() {
 new PerformanceObserver(function(list) {
   list.getEntries().forEach(function(entry) { budget.longTasks.push([entry.startTime, entry.duration]); });
 }).observe({type: 'longtask', buffered: true});
-var row = document.createElement('canvas'); row.width = 800; row.height = 1;
+new PerformanceObserver(function(list) {
+  list.getEntries().forEach(function(entry) { if (entry.name === '%s') budget.titleAt = entry.startTime; });
+}).observe({type: 'mark', buffered: true});
 var shown = 0;
 (function watch() {
   requestAnimationFrame(watch);
@@ -51,24 +54,16 @@ var shown = 0;
   if (count !== shown) {
     shown = count;
     budget.frameTimes.push(performance.now());
-    // Read back (which waits for the GPU) only from near the pause's end: the first frame starts it.
-    if (budget.titleAt === null && performance.now() - budget.frameTimes[0] > 900) {
-      var context = row.getContext('2d');
-      context.drawImage(Module.canvas, 0, 300, 800, 1, 0, 0, 800, 1);
-      var pixels = context.getImageData(0, 0, 800, 1).data;
-      for (var i = 0; i < pixels.length; i += 4)
-        if (pixels[i] + pixels[i + 1] + pixels[i + 2] > 0) { budget.titleAt = performance.now(); break; }
-    }
   }
 })();
-"""
+""" % TITLE_MARK
 
 
-def browser():
+def browser(arguments=()):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for argument in ("--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
-                     "--window-size=1000,900", "--disable-dev-shm-usage"):
+                     "--window-size=1000,900", "--disable-dev-shm-usage") + tuple(arguments):
         options.add_argument(argument)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     driver.set_script_timeout(browser_game.DEADLINE)
@@ -113,32 +108,31 @@ def start_up(driver, url):
     return title_at, longest, budget()["stall"]
 
 
+def click_canvas(driver):
+    """A held click at the canvas's centre."""
+    box = driver.execute_script("return Module.canvas.getBoundingClientRect()")
+    for step in ("pointer_down", "pause", "pointer_up"):
+        actions = ActionBuilder(driver, duration=0)
+        actions.pointer_action.move_to_location(int(box["left"] + box["width"] / 2), int(box["top"] + box["height"] / 2))
+        getattr(actions.pointer_action, step)(*([browser_game.HOLD] if step == "pause" else []))
+        actions.perform()
+
+
 def main():
-    web = sys.argv[1]
+    site = sys.argv[1]
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
-    served = []
-    browser_game.QuietHandler.log_request = lambda handler, code="-", size="-": served.append(handler.path)
-    server = browser_game.serve(web)
+    server = browser_game.serve(site)
     driver = browser()
     try:
         url = "http://127.0.0.1:%d/zelmo.html" % server.server_address[1]
         title_at, longest, stall = start_up(driver, url)
+        browser_game.wait_until("the page's files to be kept", lambda: driver.execute_script("return zelmoState.offlineReady"))
+        answered = list(browser_game.QuietHandler.answered)
+        sent = sum(size for path, code, size in answered)
         budget = lambda: driver.execute_script("return window.budget")  # noqa: E731
 
-        box = driver.execute_script("return Module.canvas.getBoundingClientRect()")
-        for step in ("pointer_down", "pause", "pointer_up"):  # a held click, past the title into a round
-            actions = ActionBuilder(driver, duration=0)
-            actions.pointer_action.move_to_location(int(box["left"] + box["width"] / 2), int(box["top"] + box["height"] / 2))
-            getattr(actions.pointer_action, step)(*([0.15] if step == "pause" else []))
-            actions.perform()
+        click_canvas(driver)  # past the title, into a round
         time.sleep(1)  # the round under way
-        first = len(budget()["frameTimes"])
-        time.sleep(seconds)
-        times = budget()["frameTimes"][first:]
-        gaps = sorted(b - a for a, b in zip(times, times[1:]))
-        rate = (len(times) - 1) / ((times[-1] - times[0]) / 1000)
-        p95 = gaps[int(0.95 * (len(gaps) - 1))]
-
         game_tab = driver.current_window_handle
         driver.switch_to.new_window("tab")
         hidden = cpu_share(driver, seconds)
@@ -153,32 +147,24 @@ def main():
         driver.switch_to.window(driver.window_handles[0])
         idle = cpu_share(driver, seconds)
         again = start_up(driver, url)  # a second visit: the files kept, their compiled code too
-        sent = 0
-        for path in set(os.path.join(web, p.split("?")[0].lstrip("/")) for p in served):
-            if os.path.isfile(path):  # not a 404's few bytes
-                with open(path, "rb") as f:
-                    sent += len(gzip.compress(f.read(), 9))
     finally:
         driver.quit()
         server.shutdown()
 
     load = open("/proc/loadavg").read().split()[0]
     print("browser budgets, headless Chromium (SwiftShader WebGL), load average %s:" % load)
-    rows = [("bytes the server sends, gzip", "%.0f KB (%d files)" % (sent / 1024, len(set(served))), "150 KB", "not measured"),
-            ("navigation to the title, less the pause", "%.0f ms" % (title_at - PAUSE_MS), "1500 ms", "9 to 10 s"),
-            ("  the same on a second visit", "%.0f ms" % (again[0] - PAUSE_MS), "1500 ms", ""),
+    rows = [("bytes sent on the first visit", "%.0f KB (%d answers)" % (sent / 1024, len(answered)), "150 KB", "not measured"),
+            ("navigation to the title mark", "%.0f ms (%.0f again)" % (title_at, again[0]), "", ""),
+            ("  less the pause", "%.0f ms (%.0f again)" % (title_at - PAUSE_MS, again[0] - PAUSE_MS), "1500 ms", "9 to 10 s"),
             ("longest main-thread task to the title", "%.0f ms (%.0f ms again)" % (longest, again[1]), "100 ms", "235 to 390 ms"),
             ("  the longest stall of a 10 ms timer", "%.0f ms (%.0f ms again)" % (stall, again[2]), "100 ms", "not measured"),
-            ("frames a second in play", "%.1f" % rate, "60", "18 to 25 (45 quieter)"),
-            ("95th-percentile frame gap in play", "%.1f ms" % p95, "20 ms", "not measured"),
             ("browser CPU, game hidden behind a tab", "%.1f %% of a core (%.1f frames/s)" % (hidden, hidden_rate),
              "1 %", "23 to 28 % (9.5 frames/s)"),
             ("browser CPU, game's tab closed", "%.1f %% of a core" % idle, "", "")]
     print("  %-42s %-32s %-10s %s" % ("", "now", "budget", "at the start"))
     for row in rows:
         print("  %-42s %-32s %-10s %s" % row)
-    if hidden_rate > 1:
-        print("  not yet: the page keeps playing while hidden (the backend does not yet rest the loop)")
+    print("  answers of the first visit: %s" % ", ".join("%s %d %d" % tuple(answer) for answer in answered))
 
 
 if __name__ == "__main__":

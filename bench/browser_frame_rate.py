@@ -1,43 +1,89 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-"""Frames per second of the play scene in headless Chromium at 800 x 600 (the browser build).
+"""The page's play frame rate in headless Chromium against the bare WebGL page (bench/browser_bare.html).
 
-Usage: browser_frame_rate.py WEB_BUILD_DIR [SECONDS]
+Usage: browser_frame_rate.py SITE_DIR [SECONDS] [ROUNDS]
 
-Plays on the browser's own clock: clicks past the title, then counts the frames the game shows.
-Twice: as a page is normally shown (animation frames at the display's rate, 60 a second here), and
-with Chromium's frame-rate limit off, which shows what the game and the GL emulation can draw.
+In one browser, in turn ROUNDS times: the game's page on the browser's own clock, clicked past the
+title into a round; the bare page drawing the same textured quads plainly (800 x 600, not scaled,
+its drawing buffer not kept); and the bare page scaled as the game's page shows its canvas. Each is
+watched for SECONDS at the page's animation frames: frames a second and the 50th and
+95th-percentile gaps between the frames it shows. Then the same with Chromium's frame-rate limit
+off, which shows what each can draw. The game's figures over each bare page's are the ratios
+(medians of the rounds); the load average is printed with them.
 """
 import os
+import statistics
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "browser"))
+import browser_budgets  # noqa: E402
 import browser_game  # noqa: E402
-from selenium.webdriver.common.actions.mouse_button import MouseButton  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def frames_per_second(web, seconds, arguments):
-    page = browser_game.Page(web, test_clock=None, extra_arguments=arguments)
+def watch_play(driver, url, game, seconds):
+    """Frames a second, p50 and p95 gap (ms) of the page at url over the seconds, once it plays."""
+    driver.get(url)
+    budget = lambda: driver.execute_script("return window.budget")  # noqa: E731
+    browser_game.wait_until("the page to draw", lambda: len(budget()["frameTimes"]) > 10)
+    if game:
+        browser_game.wait_until("the title", lambda: budget()["titleAt"])
+        browser_budgets.click_canvas(driver)  # past the title, into a round
+    time.sleep(1)  # under way
+    first = len(budget()["frameTimes"])
+    time.sleep(seconds)
+    times = budget()["frameTimes"][first:]
+    gaps = sorted(b - a for a, b in zip(times, times[1:]))
+    rate = (len(times) - 1) / ((times[-1] - times[0]) / 1000)
+    return rate, gaps[len(gaps) // 2], gaps[int(0.95 * (len(gaps) - 1))]
+
+
+def measure(site, seconds, rounds, arguments):
+    """The game's and the bare page's figures, each a list over the rounds."""
+    game_server, bare_server = browser_game.serve(site), browser_game.serve(HERE)
+    driver = browser_budgets.browser(arguments)
+    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": browser_budgets.WATCH})
+    pages = {"game": (game_server, "zelmo.html"), "bare": (bare_server, "browser_bare.html"),
+             "bare scaled": (bare_server, "browser_bare.html?scaled")}
+    figures = {name: [] for name in pages}
     try:
-        browser_game.wait_until("the title", lambda: page.frames() > 10)
-        page.move(400, 300)
-        page.press(MouseButton.LEFT)  # past the title, into a round
-        start_frames, start = page.frames(), time.monotonic()
-        time.sleep(seconds)
-        return (page.frames() - start_frames) / (time.monotonic() - start)
+        for _ in range(rounds):
+            for name, (server, page) in pages.items():
+                url = "http://127.0.0.1:%d/%s" % (server.server_address[1], page)
+                figures[name].append(watch_play(driver, url, name == "game", seconds))
     finally:
-        page.close()
+        driver.quit()
+        game_server.shutdown()
+        bare_server.shutdown()
+    return figures
+
+
+def report(title, figures):
+    print(title)
+    for name in figures:
+        print("  %-11s %s" % (name, "; ".join("%.1f frames/s, gaps p50 %.1f ms p95 %.1f ms" % f for f in figures[name])))
+    medians = {name: [statistics.median(f[i] for f in figures[name]) for i in range(3)] for name in figures}
+    game = medians["game"]
+    for name in ("bare", "bare scaled"):
+        bare = medians[name]
+        print("  the game against the %s page: frame rate %.2f, p50 gap %.2fx, p95 gap %.2fx"
+              % (name, game[0] / bare[0], game[1] / bare[1], game[2] / bare[2]))
 
 
 def main():
-    web = sys.argv[1]
+    site = sys.argv[1]
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
-    paced = frames_per_second(web, seconds, ())
-    unpaced = frames_per_second(web, seconds, ("--disable-frame-rate-limit", "--disable-gpu-vsync"))
-    print("browser play scene, 800 x 600, headless Chromium (SwiftShader WebGL):")
-    print("  %.1f frames a second paced by the page's animation frames" % paced)
-    print("  %.1f frames a second with the frame-rate limit off" % unpaced)
+    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 2
+    start_load = open("/proc/loadavg").read().split()[0]
+    paced = measure(site, seconds, rounds, ())
+    unpaced = measure(site, seconds, 1, ("--disable-frame-rate-limit", "--disable-gpu-vsync"))
+    print("browser play scene against the bare WebGL page, headless Chromium (SwiftShader WebGL), load average"
+          " %s at the start, %s at the end:" % (start_load, open("/proc/loadavg").read().split()[0]))
+    report(" paced by the page's animation frames (at most 60 a second), in turn:", paced)
+    report(" with the frame-rate limit off:", unpaced)
 
 
 if __name__ == "__main__":

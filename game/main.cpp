@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The zelmo executable: the framework running the game's scene table, with the game's icon.
+// The zelmo executable: its command line, then the framework running the game's scene table, with the game's icon.
 #include "app/app.h"
+#include "app/command_line.h"
 #include "game/assets.h"
 #include "game/rules.h"
 
-int main() { return (int)appMain(gameScenes, appIconFile); }
+int main(int argc, char** argv) {
+    // ZELMO_VERSION is the build's one version (the project's, in CMakeLists.txt).
+    static const AppAbout about = {"zelmo", ZELMO_VERSION,
+                                   "Mouse-driven arcade game: steer a homing charge and toast the critters."};
+    int code = appReadCommandLine(argc, argv, about);
+    return code != appRun ? code : (int)appMain(gameScenes, appIconFile);
+}

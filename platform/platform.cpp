@@ -138,15 +138,65 @@ static void postMessage(int32_t slot, uint32_t message, uint32_t wParam, uint32_
     pushQueued(posted, {slot, message, wParam, lParam});
 }
 
+// What is held, as the queued input has it. The player has one keyboard and one mouse, whichever
+// window of ours they act in: releaseOfKey holds the message that lets a key go (0 while it is up).
+static uint32_t releaseOfKey[256];
+static bool buttonHeld[3];
+static uint32_t lastPointLParam;  // where the pointer was last seen, for a release let go in its place
+
+static void noteHeld(const Queued& item) {
+    uint8_t key = (uint8_t)item.wParam;
+    switch (item.message) {
+    case WM_KEYDOWN: releaseOfKey[key] = WM_KEYUP; return;
+    case WM_SYSKEYDOWN: releaseOfKey[key] = WM_SYSKEYUP; return;
+    case WM_KEYUP: case WM_SYSKEYUP: releaseOfKey[key] = 0; return;
+    case WM_MOUSEMOVE: break;
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: buttonHeld[0] = item.message == WM_LBUTTONDOWN; break;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: buttonHeld[1] = item.message == WM_RBUTTONDOWN; break;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: buttonHeld[2] = item.message == WM_MBUTTONDOWN; break;
+    default: return;
+    }
+    lastPointLParam = item.lParam;
+}
+
+static uint32_t heldCount() {
+    uint32_t count = 0;
+    for (uint32_t release : releaseOfKey) count += release != 0;
+    for (bool held : buttonHeld) count += held;
+    return count;
+}
+
 static bool queueInput(Queued item) {
     if (item.message == WM_MOUSEMOVE && input.count > 0) {
         Queued* last = ringAt(input, input.count - 1);
         if (last->message == WM_MOUSEMOVE && last->window == item.window) {  // as a message queue merges moves
             last->lParam = item.lParam;
+            noteHeld(item);
             return true;
         }
     }
-    return pushQueued(input, item);
+    if (!pushQueued(input, item)) return false;
+    noteHeld(item);
+    return true;
+}
+
+static uint32_t buttonMessage(uint32_t button, bool down) {
+    switch (button) {
+    case 0: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case 1: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case 2: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default: return WM_NULL;
+    }
+}
+
+// A window that stops receiving input (minimised, hidden, unfocused, destroyed) will never see the
+// releases of what is held: the player lets go elsewhere. So everything held is let go now, after
+// what is queued, for that window (a destroyed window's releases find the live one).
+static void letGoOfHeldInput(int32_t slot) {
+    for (uint32_t key = 0; key < 256; ++key)
+        if (releaseOfKey[key]) queueInput({slot, releaseOfKey[key], key, 0xC0000001u});
+    for (uint32_t button = 0; button < 3; ++button)
+        if (buttonHeld[button]) queueInput({slot, buttonMessage(button, false), 0, lastPointLParam});
 }
 
 // What the window leaves queued is no longer its: releases still find the live window.
@@ -222,15 +272,6 @@ bool platWaitMessage(uint32_t timeoutMs) {
 
 // --- Events from the backend ------------------------------------------------------------------
 
-static uint32_t buttonMessage(uint32_t button, bool down) {
-    switch (button) {
-    case 0: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case 1: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    case 2: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    default: return WM_NULL;
-    }
-}
-
 static Queued keyMessage(const InputEvent& event) {
     // As on Windows: with Alt held, and for F10, keys are system keys, not WM_KEYDOWN.
     bool system = event.alt || event.code == VK_MENU || event.code == VK_F10;
@@ -240,7 +281,10 @@ static Queued keyMessage(const InputEvent& event) {
 
 bool platformTakeInput(const InputEvent& event) {
     int32_t slot = event.window;
-    if (input.capacity - input.count < 2) return false;  // room for the longest translation
+    // Room for the whole translation: two messages at most, and the releases of what a window that
+    // stops receiving input lets go.
+    bool letsGo = event.kind == inputMinimized || event.kind == inputFocusLost;
+    if (input.capacity - input.count < 2 + (letsGo ? heldCount() : 0)) return false;
     if (event.kind == inputKey) return queueInput(keyMessage(event));
     if (event.kind == inputButton) {
         uint32_t message = buttonMessage(event.code, event.down);
@@ -263,6 +307,7 @@ bool platformTakeInput(const InputEvent& event) {
     case inputMinimized:
         queueInput({slot, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0});
         queueInput({slot, WM_SIZE, SIZE_MINIMIZED, 0});
+        letGoOfHeldInput(slot);
         break;
     case inputMaximized:
         queueInput({slot, WM_SIZE, SIZE_MAXIMIZED, clientSizeLParam(slot)});
@@ -276,6 +321,7 @@ bool platformTakeInput(const InputEvent& event) {
         break;
     case inputFocusLost:
         queueInput({slot, WM_ACTIVATE, makeLParam(WA_INACTIVE, minimized), 0});
+        letGoOfHeldInput(slot);
         break;
     case inputClose:
         queueInput({slot, WM_CLOSE, 0, 0});
@@ -376,6 +422,7 @@ void platDestroyWindow(PlatWindow* window) {
     *window = {};
     forgetWindow(posted, slot);
     forgetWindow(input, slot);
+    letGoOfHeldInput(goneWindow);
     if (firstLiveWindow() == noWindowNamed) allowScreenSaver(true);
 }
 
@@ -461,6 +508,8 @@ uint32_t platSwapCount() { return swapCount; }
 
 void platShutdown() {
     input.count = posted.count = 0;
+    memset(releaseOfKey, 0, sizeof releaseOfKey);
+    memset(buttonHeld, 0, sizeof buttonHeld);
     backendShutdown();
 }
 

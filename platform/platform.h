@@ -82,6 +82,11 @@ typedef int32_t (*WindowProc)(PlatWindow* window, uint32_t message, uint32_t wPa
 // Mouse moves merge only within one window. A key or button release for a window that no longer
 // exists goes to the live window, as does a key press the system names no window for; a close asked
 // for no window closes the live window, or quits with code 0 when there is none.
+// Held input is let go whenever a window stops receiving it: when a window is minimised or hidden,
+// loses the focus or is destroyed, every key and button the queued input holds down (the player has
+// one keyboard and one mouse, whichever window they act in) gets its release (WM_KEYUP, or
+// WM_SYSKEYUP for a system key; a button's at the last pointer position queued) after what waits,
+// for that window (for the live window when it was destroyed).
 bool platPeekMessage(PlatMessage* out);
 // Calls the window procedure of out->window; 0 for a message without a live window.
 int32_t platDispatchMessage(const PlatMessage* message);
@@ -132,7 +137,7 @@ PlatWindow* platCreateWindow(const PlatWindowSpec* spec);
 // Shows, raises and focuses the window; sends WM_ACTIVATE (WA_ACTIVE, not minimised).
 void platShowWindow(PlatWindow* window);
 // Sends WM_ACTIVATE (WA_INACTIVE) and WM_DESTROY, then destroys the window and drops its queued
-// messages (its releases excepted, see platPeekMessage). Null is ignored.
+// messages (its releases excepted) and lets go of held input (see platPeekMessage). Null is ignored.
 void platDestroyWindow(PlatWindow* window);
 // Outer top-left in screen pixels. False (outputs untouched) when the window is null.
 bool platGetWindowPosition(PlatWindow* window, int32_t* x, int32_t* y);

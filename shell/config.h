@@ -7,7 +7,7 @@ struct DisplayConfig {
     uint32_t width;         // virtual screen and fullscreen mode width, pixels (800)
     uint32_t height;        // virtual screen and fullscreen mode height, pixels (600)
     uint32_t colorBits;     // fullscreen mode depth; its low byte is the pixel format's colour depth
-    uint8_t fullscreen;     // 1 fullscreen, 0 windowed; only checkSystemKeys changes it
+    uint8_t fullscreen;     // 1 fullscreen, 0 windowed; the command line chooses, then only checkSystemKeys changes it
     const char* className;  // "ZELMO"
 };
 

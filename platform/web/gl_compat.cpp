@@ -48,6 +48,7 @@ bool recording() { return openList != 0 && replayDepth == 0; }
 GLubyte currentColor[4] = {255, 255, 255, 255};
 GLfloat currentTexCoord[2] = {0, 0};
 bool insidePrimitive;
+uint32_t primitivesDrawn;
 
 // Moves the live lists' calls down over those of deleted or replaced ones.
 void compactListOps() {
@@ -345,8 +346,11 @@ void compatBegin(GLenum mode) {
 void compatEnd(void) {
     if (!record(Op::end, 0)) return;
     insidePrimitive = false;
+    primitivesDrawn += 1;
     glEnd();
 }
+
+uint32_t compatPrimitivesDrawn(void) { return primitivesDrawn; }
 
 void compatTexCoord2f(GLfloat s, GLfloat t) {
     if (!record(Op::texCoord, 0, s, t)) return;
@@ -459,8 +463,11 @@ void compatPixelMapfv(GLenum map, GLsizei size, const GLfloat* values) {
     memcpy(indexMaps[slot].values, values, (size_t)size * sizeof(GLfloat));
 }
 
+void (*compatBeforeUpload)(void);
+
 void compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                       GLenum format, GLenum type, const GLvoid* pixels) {
+    if (compatBeforeUpload) compatBeforeUpload();
     GLenum base = baseFormat(internalFormat);
     if (format != GL_COLOR_INDEX) {
         glTexImage2D(target, level, base ? (GLint)base : internalFormat, width, height, border, format, type, pixels);

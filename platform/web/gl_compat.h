@@ -34,6 +34,7 @@
 // is what was set through this layer (GL's initial state before that). One GL context is assumed.
 #pragma once
 #include <GL/gl.h>
+#include <stdint.h>
 #include <GL/glu.h>
 
 extern "C" {
@@ -51,6 +52,8 @@ void compatTranslatef(GLfloat x, GLfloat y, GLfloat z);
 void compatScalef(GLfloat x, GLfloat y, GLfloat z);
 void compatBegin(GLenum mode);
 void compatEnd(void);
+// How many primitives glEnd has drawn (not recorded into a list) since the start.
+uint32_t compatPrimitivesDrawn(void);
 void compatTexCoord2f(GLfloat s, GLfloat t);
 void compatVertex2f(GLfloat x, GLfloat y);
 void compatVertex2i(GLint x, GLint y);
@@ -73,6 +76,9 @@ void compatShadeModel(GLenum mode);
 void compatCopyPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum type);
 void compatPixelTransferi(GLenum name, GLint value);
 void compatPixelMapfv(GLenum map, GLsizei size, const GLfloat* values);
+// Called before each texture upload when set: loading a font's glyphs or a game's pictures is a long
+// run of uploads, and the page backend gives the page its turn between them. Null natively.
+extern void (*compatBeforeUpload)(void);
 void compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                       GLenum format, GLenum type, const GLvoid* pixels);
 void compatTexParameteri(GLenum target, GLenum name, GLint value);

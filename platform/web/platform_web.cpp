@@ -6,6 +6,7 @@
 // minimised window); the GL context is made through EGL so that the browser's GL 1.1 emulation
 // starts; presenting a frame hands control back to the page until its next animation frame.
 #include "platform/backend.h"
+#include "platform/web/gl_compat.h"
 
 #include <EGL/egl.h>
 #include <emscripten.h>
@@ -57,17 +58,23 @@ EM_JS(void, showPagePointer, (int visible), {
 });
 
 // Waits for the page's next animation frame: the frame just drawn is shown and the page's events run.
-EM_ASYNC_JS(void, waitForAnimationFrame, (), {
+// When markShown names a mark, it is made then, as the frame has been shown.
+EM_ASYNC_JS(void, waitForAnimationFrame, (const char* markShown), {
+    var mark = markShown ? UTF8ToString(markShown) : null;
     await new Promise(function(resolve) {
         // A hidden page gets no animation frames. The game is minimised there and presents none, but
         // the frame under way as the page hides, and a program that draws regardless, go on by a timer.
         var timer = setTimeout(resolve, 100);
-        requestAnimationFrame(function() { clearTimeout(timer); resolve(); });
+        requestAnimationFrame(function() {
+            clearTimeout(timer);
+            if (mark) performance.mark(mark);
+            resolve();
+        });
     });
 });
 
-static void yieldToPage() {
-    waitForAnimationFrame();
+static void yieldToPage(const char* markShown = nullptr) {
+    waitForAnimationFrame(markShown);
     lastYield = emscripten_get_now();
 }
 
@@ -87,6 +94,27 @@ static void usePageClockIfAsked() {
 
 // Frames shown so far, for a page (or its test) that waits for the game to draw.
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t zelmoFramesShown() { return platSwapCount(); }
+
+// The page's controls (zelmo.html): a press and release of F1 or Escape, as the keys give them.
+extern "C" EMSCRIPTEN_KEEPALIVE void zelmoPageKey(uint32_t key) {
+    if (key != VK_F1 && key != VK_ESCAPE) return;
+    playerPressedKey = true;
+    platformTakeInput({inputKey, canvasSlot, key, true, false, 0, 0, false});
+    platformTakeInput({inputKey, canvasSlot, key, false, false, 0, 0, false});
+}
+
+// A long run of work between two frames (a font's glyphs, a game's pictures: texture uploads every
+// few milliseconds) gives the page its turn every pageTurnMs, so that no task holds it longer: its
+// events, its loading bar and its timers go on. Only while nothing is drawn since the last frame,
+// since the page would show a frame drawn only in part.
+enum { pageTurnMs = 20 };
+static uint32_t primitivesAtSwap;
+
+static void givePageItsTurn() {
+    if (emscripten_get_now() - lastYield < pageTurnMs || compatPrimitivesDrawn() != primitivesAtSwap) return;
+    emscripten_sleep(0);
+    lastYield = emscripten_get_now();
+}
 
 // A program that stops presenting frames must still let the page run its events.
 void backendPumpEvents() {
@@ -147,16 +175,12 @@ static EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent* event, void*) 
     return inside ? EM_TRUE : EM_FALSE;
 }
 
-static EM_BOOL onFocus(int eventType, const EmscriptenFocusEvent*, void*) {
-    platformTakeInput({eventType == EMSCRIPTEN_EVENT_FOCUS ? inputFocusGained : inputFocusLost, canvasSlot, 0, false,
-                       false, 0, 0, false});
-    return EM_FALSE;
-}
-
 // Touch: the first finger on the canvas's pixels is the left button at its point (it moves the
 // pointer), a second finger while the first is down is the right button; more are ignored. A
-// cancelled touch lets go as a lifted one does.
-enum { touchStart, touchMove, touchEnd };
+// cancelled touch (the browser or the system took the fingers) loses them all, as a lost focus does.
+enum { touchStart, touchMove, touchEnd, touchCancel };
+
+static void loseHeldInput(InputKind kind);
 
 struct Finger {
     bool down;
@@ -192,13 +216,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE void zelmoTouch(int phase, int32_t id, double cl
     } else if (phase == touchEnd && isRight) {
         rightFinger.down = false;
         touchInput(inputButton, 1, false, point);
+    } else if (phase == touchCancel && (isLeft || isRight)) {
+        if (leftFinger.down) touchInput(inputButton, 0, false, point);
+        if (rightFinger.down) touchInput(inputButton, 1, false, point);
+        loseHeldInput(inputFocusLost);
     }
 }
 
 // The page's own listeners rather than html5's, whose positions come rounded to whole page pixels.
 // Taking the touches' default keeps the browser from making mouse events of them as well.
 EM_JS(void, listenForTouches, (), {
-    var phases = {touchstart: 0, touchmove: 1, touchend: 2, touchcancel: 2};
+    var phases = {touchstart: 0, touchmove: 1, touchend: 2, touchcancel: 3};
     Object.keys(phases).forEach(function(type) {
         document.getElementById('canvas').addEventListener(type, function(event) {
             event.preventDefault();
@@ -212,11 +240,39 @@ EM_JS(void, listenForTouches, (), {
 
 EM_JS(int, pageHidden, (), { return document.hidden ? 1 : 0; });
 
-// A hidden page is a minimised window: no frame runs while the player cannot see it.
+// A hidden page is a minimised window: no frame runs while the player cannot see it. A page that
+// hides, is left (pagehide) or loses the focus lets go of every button and finger, as a window that
+// loses the focus does (the front end's rule): the fingers are forgotten here with them, so that the
+// next touch is the left button again.
+static void loseHeldInput(InputKind kind) {
+    buttonsHeld = 0;
+    leftFinger.down = rightFinger.down = false;
+    platformTakeInput({kind, canvasSlot, 0, false, false, 0, 0, false});
+}
+
 static EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
-    platformTakeInput({event->hidden ? inputMinimized : inputRestored, canvasSlot, 0, false, false, 0, 0, false});
+    if (event->hidden) loseHeldInput(inputMinimized);
+    else platformTakeInput({inputRestored, canvasSlot, 0, false, false, 0, 0, false});
     return EM_FALSE;
 }
+
+static EM_BOOL onFocus(int eventType, const EmscriptenFocusEvent*, void*) {
+    if (eventType == EMSCRIPTEN_EVENT_BLUR) loseHeldInput(inputFocusLost);
+    else platformTakeInput({inputFocusGained, canvasSlot, 0, false, false, 0, 0, false});
+    return EM_FALSE;
+}
+
+// Called by the page's pagehide and pageshow listeners: a page the player leaves (or that the browser
+// keeps to come back to) is a minimised window until it shows again.
+extern "C" EMSCRIPTEN_KEEPALIVE void zelmoPageShown(int shown) {
+    if (!shown) loseHeldInput(inputMinimized);
+    else if (!pageHidden()) platformTakeInput({inputRestored, canvasSlot, 0, false, false, 0, 0, false});
+}
+
+EM_JS(void, listenForPageShown, (), {
+    addEventListener('pagehide', function() { _zelmoPageShown(0); });
+    addEventListener('pageshow', function(event) { if (event.persisted) _zelmoPageShown(1); });
+});
 
 static void installCallbacks() {
     if (callbacksInstalled) return;
@@ -231,6 +287,7 @@ static void installCallbacks() {
     emscripten_set_blur_callback(page, nullptr, EM_TRUE, onFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, onVisibility);
     listenForTouches();
+    listenForPageShown();
 }
 
 // --- Display mode and pointer -----------------------------------------------------------
@@ -296,6 +353,7 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     }
     installCallbacks();
     usePageClockIfAsked();
+    compatBeforeUpload = givePageItsTurn;
     sizeCanvas(spec->clientWidth, spec->clientHeight);
     if (!startEgl()) {
         platformSetError("cannot create a WebGL context: the browser offers none");
@@ -304,6 +362,10 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     canvasSlot = slot;
     canvasWidth = spec->clientWidth;
     canvasHeight = spec->clientHeight;
+    // A new context is made in the browser's GPU process while the page goes on: the page's turn
+    // now, rather than the program's next GL query waiting for it in the same task.
+    emscripten_sleep(0);
+    lastYield = emscripten_get_now();
     switchPageFullscreen();
     if (spec->title && spec->title[0]) emscripten_set_window_title(spec->title);
     return true;
@@ -350,13 +412,20 @@ void backendResizeWindow(int32_t slot, int32_t clientWidth, int32_t clientHeight
 // (the viewport of WM_SIZE) before it asks for its context.
 static EGLContext canvasContext = EGL_NO_CONTEXT;
 
-// WebGL clears the canvas after showing it unless asked not to; the program (and its tests) may
-// read a frame back after presenting it, as they can natively.
-EM_JS(void, keepCanvasPixels, (), { EGL.contextAttributes.preserveDrawingBuffer = true; });
+// The WebGL context's own attributes, beyond EGL's:
+// - WebGL clears the canvas after showing it unless asked to keep its pixels, which costs a copy of
+//   every frame. Only a page whose tests read frames back after they were shown (Module.keepFrames)
+//   asks for that; nothing else reads them.
+// - emscripten turns on every extension the browser has, one blocking query each (a few hundred
+//   milliseconds of the start in a software renderer); the GL emulation uses none of them.
+EM_JS(void, setContextAttributes, (), {
+    EGL.contextAttributes.preserveDrawingBuffer = !!Module.keepFrames;
+    EGL.contextAttributes.enableExtensionsByDefault = false;
+});
 
 static bool startEgl() {
     if (canvasContext != EGL_NO_CONTEXT) return true;
-    keepCanvasPixels();
+    setContextAttributes();
     EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return false;
     // The canvas is opaque, as a window is: drawn alpha must not let the page show through.
@@ -387,9 +456,15 @@ bool backendMakeCurrent(int32_t) { return canvasContext != EGL_NO_CONTEXT; }
 // The handle goes; the page's context lives as long as the page (WebGL has no way to end one).
 void backendDeleteContext() {}
 
+// The first frame with a picture on it (the frames before it are empty) is marked as it is shown:
+// "zelmo: first picture" in the page's performance timeline, which a page's budgets read.
 void backendSwapBuffers(int32_t) {
+    static bool pictureShown;
     eglSwapBuffers(eglDisplay, eglSurface);
-    yieldToPage();
+    primitivesAtSwap = compatPrimitivesDrawn();
+    bool firstPicture = !pictureShown && primitivesAtSwap > 0;
+    pictureShown = pictureShown || firstPicture;
+    yieldToPage(firstPicture ? "zelmo: first picture" : nullptr);
 }
 
 void backendShutdown() { leavePageFullscreen(); }

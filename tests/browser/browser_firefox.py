@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: MIT
 """The browser build in Firefox ESR under Xvfb, played as a person plays it, against the native build.
 
-Usage: browser_firefox.py WEB_BUILD_DIR REFERENCE_FRAMES SCRIPT
+Usage: browser_firefox.py SITE_DIR REFERENCE_FRAMES SCRIPT
 
 Plays SCRIPT as browser_game.py does in Chromium (the title, a held click into a round, a launch),
-then ends the run with Escape and checks the page that says so. Firefox is driven through its own
+with nothing said in the console, then ends the run with Escape and checks the page that says so. Firefox is driven through its own
 WebDriver BiDi; its WebGL draws through Mesa (headless Firefox has none here, hence Xvfb).
 ZELMO_XVFB_DISPLAY=N uses display :N instead of the first free one.
 """
@@ -57,7 +57,9 @@ class FirefoxPage:
         asyncio.set_event_loop(self.loop)
         self.socket = self.loop.run_until_complete(websockets.connect(address + "/session", max_size=None))
         self.next_id = 0
+        self.console = []  # what the page and the browser said there: [level, text]
         self.call("session.new", capabilities={})
+        self.call("session.subscribe", events=["log.entryAdded"])
         self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
         url = "http://127.0.0.1:%d/zelmo.html?testclock=%d" % (self.server.server_address[1], START_CLOCK)
         self.call("browsingContext.navigate", context=self.context, url=url, wait="complete")
@@ -66,8 +68,10 @@ class FirefoxPage:
     def call(self, method, **params):
         self.next_id += 1
         self.loop.run_until_complete(self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params})))
-        while True:  # events are not asked for, but skipped should any come
+        while True:  # the console's entries come as events between the replies
             reply = json.loads(self.loop.run_until_complete(asyncio.wait_for(self.socket.recv(), DEADLINE)))
+            if reply.get("method") == "log.entryAdded":
+                self.console.append([reply["params"]["level"], reply["params"]["text"]])
             if reply.get("id") == self.next_id:
                 break
         if reply.get("type") == "error":
@@ -153,6 +157,10 @@ def main():
     with FirefoxPage(web) as page:
         page.start()
         browser_game.play_script(page, reference_tool, script)
+        said = [entry for entry in page.console if entry[0] in ("warn", "error")]
+        if said:
+            fail("the console has: %s" % said)
+        print("console: nothing said")
         page.key("\uE00C")  # Escape
         wait_until("Escape to end the run", lambda: page.state()["phase"] == "ended")
         ended = page.evaluate("[document.getElementById('ended-text').textContent, "

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 """The browser build in headless Chromium, played as a person plays it, against the native build.
 
-Usage: browser_game.py WEB_BUILD_DIR REFERENCE_FRAMES SCRIPT
+Usage: browser_game.py SITE_DIR REFERENCE_FRAMES SCRIPT
 
-Serves the page from WEB_BUILD_DIR on a local port, plays SCRIPT in the page (held mouse buttons,
+Serves the site (make web: build-web/site) on a local port as make serve does, plays SCRIPT in the page (held mouse buttons,
 the game on a clock the test sets through zelmo.html?testclock) and compares each named frame with
 the one REFERENCE_FRAMES draws natively for the same script. Critters turn at random on every
 frame, so the boxes they may stand in are left out of the comparison; that they stand there is
@@ -30,6 +30,9 @@ from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.actions.mouse_button import MouseButton
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "platform", "web"))
+import serve as site_server  # noqa: E402
 
 WIDTH, HEIGHT = 800, 600
 START_CLOCK = 10000
@@ -87,6 +90,7 @@ class Page:
                          "--window-size=%d,%d" % (WIDTH + 200, HEIGHT + 300), "--force-device-scale-factor=1",
                          "--hide-scrollbars", "--disable-background-timer-throttling", "--disable-dev-shm-usage") + tuple(extra_arguments):
             options.add_argument(argument)
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         self.driver.set_script_timeout(DEADLINE)
         url = "http://127.0.0.1:%d/%s" % (self.server.server_address[1], page)
@@ -198,19 +202,44 @@ class Page:
         self.server.shutdown()
 
 
-def serve(root):
-    """An http server for the files under root on a free local port, running on a thread of its own."""
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
+def serve(root, port=0):
+    """An http server for the files under root on a local port (a free one by default), on a thread of its own."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), functools.partial(QuietHandler, directory=root))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm"}
-    answered = []  # (path, status) of every request, for tests that look at them
+class QuietHandler(site_server.SiteHandler):
+    """make serve's handler, quiet, with the faults a test asks for."""
+    answered = []  # [path, status, body bytes sent] of every request, for tests that look at them
+    # Request paths the server answers badly: "drop" closes the connection unanswered (once), "hang"
+    # gives no answer until released is set (or the deadline passes).
+    faults = {}
+    released = threading.Event()
+    cache_control = None  # sent instead of make serve's, when set
+
+    def send_head(self):
+        path = self.path.split("?")[0]
+        fault = QuietHandler.faults.get(path)
+        if fault == "drop":
+            del QuietHandler.faults[path]
+        elif fault == "hang":
+            QuietHandler.released.wait(DEADLINE)
+        if fault:
+            self.close_connection = True
+            return None
+        return super().send_head()
 
     def log_request(self, code="-", size="-"):
-        QuietHandler.answered.append((self.path, int(code)))
+        self.answer = [self.path, int(code), 0]
+        QuietHandler.answered.append(self.answer)
+
+    def send_header(self, keyword, value):
+        if keyword == "Content-Length":
+            self.answer[2] = int(value)
+        if keyword == "Cache-Control" and QuietHandler.cache_control:
+            value = QuietHandler.cache_control
+        super().send_header(keyword, value)
 
     def log_message(self, *args):
         pass
@@ -307,8 +336,30 @@ def check_fullscreen_and_escape(page):
           " Play again started another")
 
 
-def check_hidden(page):
-    """Behind another tab the page is a minimised window: no frame runs; back in front, the game goes on."""
+def clear_box(critters, side):
+    """The top-left of a side x side box on the field, clear of the critters (and of the bottom plank)."""
+    boxes = critter_boxes(critters, 12)
+    for y in range(8, 540 - side, 16):
+        for x in range(8, WIDTH - side, 16):
+            if all(x + side < b[0] or x > b[2] or y + side < b[1] or y > b[3] for b in boxes):
+                return x, y
+    fail("no room clear of the critters")
+
+
+def check_hidden(page, critters):
+    """Behind another tab the page is a minimised window: no frame runs, and the left button held as it
+    hid is let go (the hand shows it); back in front, the game goes on with the button up."""
+    x, y = clear_box(critters, 150)
+    page.move(x + 8, y + 8)
+    hand = lambda: page.picture().crop((x, y, x + 150, y + 150))  # noqa: E731
+    idle = hand()
+    actions = ActionBuilder(page.driver, duration=0)
+    actions.pointer_action.pointer_down(MouseButton.LEFT)
+    actions.perform()
+    page.settle()
+    pressed = lambda: share_above(difference(hand(), idle), 40) > 0.005  # noqa: E731  (the thumb: about 3 %)
+    if not pressed():
+        fail("the hand does not show the held button")
     other = page.driver.execute_cdp_cmd("Target.createTarget", {"url": "about:blank"})
     wait_until("the page to be hidden", lambda: page.driver.execute_script("return document.hidden"))
     shown = page.frames()
@@ -317,7 +368,20 @@ def check_hidden(page):
         fail("%d frames shown while the page was hidden" % (page.frames() - shown))
     page.driver.execute_cdp_cmd("Target.closeTarget", other)
     page.settle()
-    print("hidden: no frame in a second; shown again, the game drew on")
+    if pressed():
+        fail("the left button held as the page hid is still down when it shows again")
+    actions = ActionBuilder(page.driver, duration=0)
+    actions.pointer_action.pointer_up(MouseButton.LEFT)
+    actions.perform()
+    page.settle()
+    print("hidden: no frame in a second, the held button let go; shown again, the game drew on")
+
+
+def check_console(page):
+    """Nothing the page or the browser said in the console, warnings and errors, since the last look."""
+    said = [entry["message"] for entry in page.driver.get_log("browser") if entry["level"] in ("WARNING", "SEVERE")]
+    if said:
+        fail("the console has: %s" % said)
 
 
 def play_script(page, reference_tool, script):
@@ -352,15 +416,18 @@ def play_script(page, reference_tool, script):
                 steps_since_field = 0
         else:
             fail("cannot read the script line: " + line)
+    return critters
 
 
 def main():
     web, reference_tool, script = arguments(3)
     with Page(web) as page:
-        play_script(page, reference_tool, script)
-        check_hidden(page)
+        critters = play_script(page, reference_tool, script)
+        check_hidden(page, critters)
+        check_console(page)
+        print("console: nothing said")
         check_fullscreen_and_escape(page)
-        failed = [answer for answer in QuietHandler.answered if answer[1] >= 400]
+        failed = [answer[:2] for answer in QuietHandler.answered if answer[1] >= 400]
         if failed:
             fail("requests failed: %s" % failed)
         print("%d requests, none failed" % len(QuietHandler.answered))

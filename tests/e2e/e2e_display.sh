@@ -1,19 +1,41 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # The user's display mode comes back: under Xvfb at 1920x1080 with an 800x600 mode, two fullscreen
-# copies quit in either order, a hangup, and a copy killed outright followed by a normal run.
+# copies quit in either order, a hangup, and a copy killed outright followed by a normal run. The
+# command line leaves it alone: help (also with no display at all), version, an unknown option and
+# a stray argument; --window starts framed (under openbox) and F1 then takes the temporary mode.
+#
+# Usage: e2e_display.sh ZELMO VERSION
 set -u
 ZELMO=$(realpath "$1")
+VERSION=$2
 . "$(dirname "$0")/xvfb_lib.sh"
 work_in_scratch_dir
 export XDG_RUNTIME_DIR="$WORK/run"  # where the copies share the user's mode
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+( unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER; timeout 20 "$ZELMO" --help >out.txt 2>err.txt; echo $? >code.txt )
+check "zelmo --help with no display: code 0, the usage, nothing on stderr" \
+    "$(cat code.txt) $(head -n 1 out.txt) $(wc -c <err.txt)" "0 Usage: zelmo [OPTION]... 0"
 
 start_xvfb 1920x1080x24 || exit 1
 xrandr --newmode 800x600 0 800 0 0 0 600 0 0 0 && xrandr --addmode screen 800x600 || { echo "FAIL: no 800x600 mode"; exit 1; }
 
 mode() { xrandr 2>/dev/null | sed -n 's/.* current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
 mode_is() { [ "$(mode)" = "$1" ]; }
+# answers ARG CODE TEXT: zelmo ARG ends at once with CODE, saying TEXT (for 0 the first line on
+# stdout and nothing on stderr, otherwise one line on stderr), and the display keeps its mode.
+answers() {
+    timeout 20 "$ZELMO" "$1" >out.txt 2>err.txt
+    local code=$? said
+    [ "$code" = 0 ] && said="$(head -n 1 out.txt)$(cat err.txt)" || said="$(cat err.txt) ($(wc -l <err.txt) line)"
+    check "zelmo $1: exit code, what it says, the mode" "$code $said $(mode)" "$2 $3 1920x1080"
+}
+answers --help 0 "Usage: zelmo [OPTION]..."
+answers --version 0 "zelmo $VERSION"
+answers --bogus 2 "zelmo: unknown option '--bogus'; 'zelmo --help' lists the options (1 line)"
+answers extra 2 "zelmo: unexpected argument 'extra'; 'zelmo --help' lists the options (1 line)"
+
 shown_windows() { xdotool search --onlyvisible --class ZELMO 2>/dev/null | wc -l; }
 windows_shown() { [ "$(shown_windows)" -ge "$1" ]; }
 
@@ -54,5 +76,21 @@ check "killed outright, the display stays in the temporary mode" "$(mode)" 800x6
 start_copy 1
 quit_copy $PID TERM
 check_mode_back "the next copy returns it to the user's mode"
+
+# --window: a framed window, the mode left alone; F1 then goes fullscreen, in the temporary mode.
+start_window_manager || exit 1
+"$ZELMO" --window 2>>err.txt &
+PID=$!
+WIN=$(wait_for_window ZELMO) || { echo "FAIL: zelmo --window: no window"; exit 1; }
+framed() { xprop -id "$WIN" _NET_FRAME_EXTENTS 2>/dev/null | grep -qE '= [0-9, ]*[1-9]'; }
+check_that "zelmo --window: a framed window" wait_until 20 framed
+check "zelmo --window: the display stays at 1920x1080" "$(mode)" 1920x1080
+wait_for_focus "$WIN"
+press_key F1
+check_that "zelmo --window, F1: fullscreen in the temporary mode" wait_until 20 mode_is 800x600
+newest_focused() { has_focus "$(window_of ZELMO)"; }
+wait_until 20 newest_focused
+check_escape "zelmo --window: Escape ends it with code 0" $PID 30
+check_mode_back "zelmo --window: the display is back at its mode"
 
 finish

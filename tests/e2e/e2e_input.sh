@@ -4,7 +4,7 @@
 # quick Escape taps (down and up with no pause) each end a fresh run with code 0, quick F1 taps
 # each switch the mode once, F1 held through its repeat switches once, instant clicks (a touchpad's tap) on the title each start a round, and
 # a burst of a hundred thousand pointer moves with a click inside, sent while the process is
-# stopped, loses no button message.
+# stopped, loses no button message, and a button let go while the window is minimised reads released.
 #
 # Usage: e2e_input.sh ZELMO [TAPS=10]
 set -u
@@ -151,6 +151,33 @@ check "the button released during the stall reads released: no second launch" \
 press_key Escape
 wait_exit $PID 20
 check "Escape after the stall: code 0" "$EXIT_CODE" 0
+
+# A button held while the window is minimised, and let go there, reads released when it comes back:
+# the charge it launched blasts (the right button) and no second one follows.
+"$ZELMO" 2>>stderr.txt &
+PID=$!
+WIN=$(focused_window "") || { echo "FAIL: no window"; exit 1; }
+wait_for_screen 30 title.ppm title_shown || echo "no title"
+xdotool mousemove 690 470
+click 1
+wait_for_screen 30 before.ppm round_shown || echo "no round"
+xdotool mousedown 1
+wait_for_screen 30 launched.ppm four_left || echo "no launch"
+iconic() { xprop -id "$WIN" WM_STATE 2>/dev/null | grep -q 'state: Iconic'; }
+xdotool windowminimize "$WIN"
+wait_until 20 iconic || echo "not minimised"
+xdotool mouseup 1
+xdotool windowactivate "$WIN" 2>/dev/null
+wait_for_focus "$WIN" || echo "not restored"
+click 3
+wait_for_screen 30 spent.ppm countdown_gone || echo "no blast"
+cp spent.ppm last.ppm
+for look in 1 2 3; do wait_for_screen 30 look.ppm differs && cp look.ppm last.ppm; done
+check "a button let go while minimised reads released: no second launch" \
+    "$(four_left last.ppm && echo four || echo fewer)" four
+press_key Escape
+wait_exit $PID 20
+check "Escape after the minimised hold: code 0" "$EXIT_CODE" 0
 
 [ -s stderr.txt ] && { echo "stderr:"; sed 's/^/  /' stderr.txt; }
 finish

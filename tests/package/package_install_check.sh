@@ -9,10 +9,25 @@ set -u
 DEB=$(realpath "$1")
 CHROOT=${2:-$(mktemp -d /var/tmp/zelmo-root.XXXXXX)}
 . "$(dirname "$0")/../e2e/xvfb_lib.sh"
+# The mount points under the root, deepest first (as /proc/self/mounts writes them: a space is \040).
+mounts_under_root() {
+    ROOT_AS_MOUNTS=$(printf '%s' "$CHROOT" | sed 's/\\/\\134/g; s/ /\\040/g; s/\t/\\011/g') \
+        awk 'index($2, ENVIRON["ROOT_AS_MOUNTS"] "/") == 1 { print $2 }' /proc/self/mounts | tac
+}
+# The root goes only once nothing is mounted under it, and never across a file system: a mount left
+# behind (the host's /dev, its X socket folder) must stop the check, not be emptied with the root.
 cleanup() {
     stop_xvfb
-    for mount in tmp/.X11-unix dev/pts dev proc; do umount "$CHROOT/$mount" 2>/dev/null; done
-    [ -z "${KEEP_ROOT:-}" ] && rm -rf "$CHROOT"
+    local mount
+    for mount in $(mounts_under_root); do
+        umount "$(printf '%b' "$mount")" || echo "FAIL: cannot unmount $(printf '%b' "$mount")"
+    done
+    mount=$(mounts_under_root)
+    if [ -n "$mount" ]; then
+        echo "FAIL: still mounted under the root, which is left in place: $(printf '%b ' $mount)"
+        exit 1
+    fi
+    [ -n "${KEEP_ROOT:-}" ] || rm -rf --one-file-system "$CHROOT" "$CHROOT.log"
 }
 trap cleanup EXIT
 [ "$(id -u)" -eq 0 ] || { echo "package_install_check: needs root (debootstrap, chroot)"; exit 1; }

@@ -2,6 +2,10 @@
 // The main loop and appMain, driven by scripted messages and a scripted clock on a real window.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
 #include <vector>
 
 #include "gl_fixture.h"
@@ -11,6 +15,7 @@
 #include "draw/glyph_font.h"
 #include "sequencer/sequencer.h"
 #include "app/app.h"
+#include "app/command_line.h"
 #include "shell/input.h"
 #include "shell/window.h"
 
@@ -125,6 +130,76 @@ TEST_F(AppMainTest, AnExplicitQuitCodeIsTheExitCode) {
         return false;
     };
     EXPECT_EQ(appMain(testScenes, emptyIcon), 5u);
+}
+
+// The command line: each line's exit code (or a run), its output on both streams, and the mode the
+// run would start in, from fullscreen and from a window.
+TEST(CommandLine, EachLineGivesItsCodeItsOutputAndTheStartingMode) {
+    const AppAbout about = {"zelmo", "9.8.7", "A summary."};
+    const std::string help =
+        "Usage: zelmo [OPTION]...\nA summary.\n\n"
+        "  -f, --fullscreen  start fullscreen, the display switched to 800 x 600 (the default)\n"
+        "  -w, --window      start in a window\n"
+        "  -h, --help        show this help and exit\n"
+        "  -v, --version     show the version and exit\n\n"
+        "While it runs, F1 switches between fullscreen and a window, and Escape quits.\n";
+    auto error = [](const char* what, const char* argument) {
+        return "zelmo: " + std::string(what) + " '" + argument + "'; 'zelmo --help' lists the options\n";
+    };
+    struct Case {
+        std::vector<const char*> arguments;
+        int code, fullscreen;  // fullscreen after a line that runs, from 1 and from 0; -1: as it was
+        std::string out, err;
+    };
+    const Case cases[] = {
+        {{}, appRun, -1, "", ""},
+        {{"-w"}, appRun, 0, "", ""},
+        {{"--win"}, appRun, 0, "", ""},
+        {{"-w", "--full"}, appRun, 1, "", ""},
+        {{"-fw"}, appRun, 0, "", ""},
+        {{"--help"}, 0, -1, help, ""},
+        {{"-v", "--bogus"}, 0, -1, "zelmo 9.8.7\n", ""},
+        {{"extra", "-h"}, 0, -1, help, ""},
+        {{"--bogus", "--help"}, 2, -1, "", error("unknown option", "--bogus")},
+        {{"--window", "-xw"}, 2, -1, "", error("unknown option", "-x")},
+        {{"--help=1"}, 2, -1, "", error("unknown option", "--help=1")},
+        {{"-w", "extra"}, 2, -1, "", error("unexpected argument", "extra")},
+        {{"--", "-w"}, 2, -1, "", error("unexpected argument", "-w")},
+    };
+    for (const Case& c : cases) {
+        for (uint8_t before : {1, 0}) {
+            std::vector<char*> argv = {const_cast<char*>("zelmo")};
+            for (const char* argument : c.arguments) argv.push_back(const_cast<char*>(argument));
+            argv.push_back(nullptr);
+            displayConfig.fullscreen = before;
+            testing::internal::CaptureStdout();
+            testing::internal::CaptureStderr();
+            int code = appReadCommandLine((int)argv.size() - 1, argv.data(), about);
+            std::string out = testing::internal::GetCapturedStdout(), err = testing::internal::GetCapturedStderr();
+            const char* line = c.arguments.empty() ? "(none)" : c.arguments[0];
+            EXPECT_EQ(code, c.code) << line;
+            EXPECT_EQ(out, c.out) << line;
+            EXPECT_EQ(err, c.err) << line;
+            int starting = c.code != appRun || c.fullscreen < 0 ? before : c.fullscreen;
+            EXPECT_EQ(displayConfig.fullscreen, starting) << line;
+            EXPECT_EQ(mainWindow, nullptr) << line;  // nothing of the display is touched
+        }
+    }
+    displayConfig.fullscreen = 1;
+
+    // Help that cannot be written (a full output) is no success.
+    char* helpLine[] = {const_cast<char*>("zelmo"), const_cast<char*>("--help"), nullptr};
+    int saved = dup(1), full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    dup2(full, 1);
+    testing::internal::CaptureStderr();
+    int code = appReadCommandLine(2, helpLine, about);
+    std::string err = testing::internal::GetCapturedStderr();
+    dup2(saved, 1);
+    close(saved);
+    close(full);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(err, "zelmo: cannot write to standard output\n");
 }
 
 class MainLoopTest : public GlTest {

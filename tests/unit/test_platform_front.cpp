@@ -101,15 +101,18 @@ TEST_F(FrontEndTest, InputBecomesExactlyTheseMessages) {
                                            {a, WM_RBUTTONDOWN, 0, makeLParam(319, 0)},
                                            {a, WM_MOUSEMOVE, 0, makeLParam(319, 199)},
                                            {a, WM_SYSKEYDOWN, 'Q', 1},
-                                           {b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0}}));
+                                           {b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0},
+                                           {b, WM_SYSKEYUP, 'Q', 0xC0000001u},  // what was held is let go
+                                           {b, WM_RBUTTONUP, 0, makeLParam(319, 199)}}));
     // Releases for a window that went away, and a close for none, find the live one.
     take(inputKey, sb, 'Q', false, 0, 0, true);
     take(inputButton, sb, 0, false, 3, 4);
-    take(inputKey, sb, 'W', true);  // a press for a gone window is dropped
+    take(inputKey, sb, 'W', true);  // a press for a gone window is dropped, and let go
     platDestroyWindow(b);
     take(inputClose, noWindowNamed);
     EXPECT_EQ(queued(), (std::vector<Sent>{{a, WM_SYSKEYUP, 'Q', 0xC0000001u},
                                            {a, WM_LBUTTONUP, 0, makeLParam(3, 4)},
+                                           {a, WM_KEYUP, 'W', 0xC0000001u},
                                            {a, WM_CLOSE, 0, 0}}));
     platDestroyWindow(a);
     a = nullptr;
@@ -132,8 +135,50 @@ TEST_F(FrontEndTest, TheInputRingTakesAnEventWholeOrNotAtAllAndKeepsItsOrderAcro
         ASSERT_EQ(batch.size(), 5000u);
         for (uint32_t i = 0; i < 5000; ++i) ASSERT_EQ(batch[i].wParam, 'A' + i % 26) << round << " " << i;
     }
-    EXPECT_TRUE(take(inputMinimized, 0));
-    EXPECT_EQ(queued(), (std::vector<Sent>{{a, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0}, {a, WM_SIZE, SIZE_MINIMIZED, 0}}));
+    EXPECT_TRUE(take(inputMinimized, 0));  // and lets go of the 13 letters the rounds left down, in order
+    std::vector<Sent> minimised = {{a, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0}, {a, WM_SIZE, SIZE_MINIMIZED, 0}};
+    for (uint32_t letter = 'A'; letter <= 'Z'; letter += 2) minimised.push_back({a, WM_KEYUP, letter, 0xC0000001u});
+    EXPECT_EQ(queued(), minimised);
+}
+
+// Whatever is held when a window stops receiving input is let go, for each cause and each button and
+// key: its release follows what the cause queues, for that window (the live one for a destroyed
+// window), at the last pointer position, and nothing is let go twice. A hidden window or page is
+// reported as minimised by both backends.
+TEST_F(FrontEndTest, HeldInputIsLetGoWhenTheWindowStopsReceivingIt) {
+    struct Held {
+        InputKind kind;
+        uint32_t code;
+        bool alt;
+        uint32_t release;
+    };
+    const Held helds[] = {{inputButton, 0, false, WM_LBUTTONUP}, {inputButton, 1, false, WM_RBUTTONUP},
+                          {inputButton, 2, false, WM_MBUTTONUP}, {inputKey, 'Q', false, WM_KEYUP},
+                          {inputKey, VK_F1, false, WM_KEYUP},    {inputKey, 'W', true, WM_SYSKEYUP}};
+    enum Cause { minimised, focusLost, destroyed };
+    for (Cause cause : {minimised, focusLost, destroyed}) {
+        for (const Held& held : helds) {
+            PlatWindow* b = open();
+            ASSERT_NE(b, nullptr);
+            take(inputPointer, 1, 0, false, 7, 8);
+            take(held.kind, 1, held.code, true, 9, 9, held.alt);
+            take(inputPointer, 1, 0, false, 5, 6);
+            queued();
+            if (cause == minimised) take(inputMinimized, 1);
+            if (cause == focusLost) take(inputFocusLost, 1);
+            if (cause == destroyed) platDestroyWindow(b);
+            Sent release = {cause == destroyed ? a : b, held.release, held.kind == inputKey ? held.code : 0,
+                            held.kind == inputKey ? 0xC0000001u : makeLParam(5, 6)};
+            std::vector<Sent> expected = {release};
+            if (cause == minimised)
+                expected = {{b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0}, {b, WM_SIZE, SIZE_MINIMIZED, 0}, release};
+            if (cause == focusLost) expected = {{b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0}, release};
+            EXPECT_EQ(queued(), expected) << "cause " << cause << ", code " << held.code;
+            platDestroyWindow(b);
+            take(inputFocusLost, 0);  // nothing is held any more
+            EXPECT_EQ(queued(), (std::vector<Sent>{{a, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0}}));
+        }
+    }
 }
 
 }  // namespace

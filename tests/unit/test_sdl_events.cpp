@@ -175,7 +175,7 @@ TEST_F(SdlEventTest, DestroyingAWindowDropsOnlyItsOwnMessagesAndSizesFollowOneRu
     uint32_t otherId = liveWindowId();
     pushKey(mainId, true, SDLK_q);
     pushMotion(otherId, 5, 5, 0);
-    pushKey(otherId, true, SDLK_w);   // goes with its window
+    pushKey(otherId, true, SDLK_w);   // goes with its window, and is let go when it goes
     pushKey(otherId, false, SDLK_q);  // a release finds the live window
     platDestroyWindow(other);
     PlatWindow* again = platCreateWindow(&spec);  // in the freed place: nothing of the old one is its
@@ -184,7 +184,8 @@ TEST_F(SdlEventTest, DestroyingAWindowDropsOnlyItsOwnMessagesAndSizesFollowOneRu
     EXPECT_EQ(taken, (std::vector<PlatMessage>{{again, WM_SYSCOMMAND, SC_SCREENSAVE, 0},  // its own requests
                                                {again, WM_SYSCOMMAND, SC_MONITORPOWER, 0},
                                                {mainWindow, WM_KEYDOWN, 'Q', 1},
-                                               {mainWindow, WM_KEYUP, 'Q', 0xC0000001u}}));
+                                               {mainWindow, WM_KEYUP, 'Q', 0xC0000001u},
+                                               {mainWindow, WM_KEYUP, 'W', 0xC0000001u}}));
     EXPECT_EQ(inputState.keys['Q'], 0);
     EXPECT_FALSE(platScreenSaverAllowed());  // the main window is still up
 }
@@ -245,8 +246,17 @@ TEST_F(SdlEventTest, ThePointerShowsWhileItsCounterIsNotBelowZero) {
 
 TEST_F(SdlEventTest, AHiddenWindowReportsFocusAsMinimisedAndANewWindowAsksFirstAboutTheScreenSaver) {
     uint32_t id = liveWindowId();
-    SDL_HideWindow(SDL_GetWindowFromID(id));  // taken off the screen after it was shown
+    pushButton(id, true, SDL_BUTTON_LEFT, 10, 20);
+    pushKey(id, true, SDLK_q);
     drain();
+    framePresented();  // held across a frame
+    SDL_HideWindow(SDL_GetWindowFromID(id));  // taken off the screen after it was shown: what is held is let go
+    std::vector<PlatMessage> hidden = drain();
+    ASSERT_GE(hidden.size(), 2u);
+    EXPECT_EQ(std::vector<PlatMessage>(hidden.end() - 2, hidden.end()),
+              (std::vector<PlatMessage>{{mainWindow, WM_KEYUP, 'Q', 0xC0000001u},
+                                        {mainWindow, WM_LBUTTONUP, 0, makeLParam(10, 20)}}));
+    EXPECT_EQ(inputState.leftButton + inputState.keys['Q'], 0);
     pushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_LOST);
     pushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
     EXPECT_EQ(drain(), (std::vector<PlatMessage>{{mainWindow, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0},
