@@ -13,7 +13,7 @@
 bool (*frameCallback)() = nullptr;
 uint32_t quitExitCode = 0;
 
-enum { fontHeight = 120, fontWeight = 600, restMs = 50 };
+enum { fontHeight = 120, fontWeight = 600 };
 
 static uint8_t iconPixels[appIconSide * appIconSide * 4];
 
@@ -57,7 +57,7 @@ bool mainLoopPass() {
     idlePassDone();
     // No frame can run while the window is minimised: rest until a message comes, but not so long
     // that the system keys wait.
-    if (!appFlags.active && !appFlags.quitRequested) platWaitMessage(restMs);
+    if (!appFlags.active && !appFlags.quitRequested) platWaitSource(mainLoopRestMs);
     return true;
 }
 

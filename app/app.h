@@ -26,6 +26,11 @@ uint32_t appMain(Scene* scenes, const EmbeddedFile* iconFile);
 // Returns false also when the new window cannot be made.
 bool checkSystemKeys();
 
+// The longest rest of one pass while the window is inactive, in milliseconds.
+enum { mainLoopRestMs = 50 };
+
 // One pass of the main loop: takes one message and dispatches it, or, when none is waiting,
-// runs a frame (while active) and then frameCallback. Returns false once the loop is over.
+// runs a frame (while active) and then frameCallback; while the window is inactive and no quit
+// is asked for, it then rests (platWaitSource) until a message comes, at most mainLoopRestMs.
+// Returns false once the loop is over.
 bool mainLoopPass();

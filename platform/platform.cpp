@@ -35,6 +35,7 @@ static uint32_t swapCount;
 
 MessageSource platMessageSource = platReadSystemMessage;
 ClockSource platClockSource = platReadSystemClock;
+WaitSource platWaitSource = platWaitMessage;
 
 uint32_t systemTime() { return platClockSource(); }
 

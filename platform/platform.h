@@ -114,6 +114,11 @@ bool platReadSystemMessage(PlatMessage* out);  // the default source
 // (a scripted source has nothing to wait for) and returns false.
 bool platWaitMessage(uint32_t timeoutMs);
 
+// Test seam: how the main loop rests. The default is platWaitMessage; a test installs its own to
+// see how long the loop would rest without resting, and returns what platWaitMessage would.
+typedef bool (*WaitSource)(uint32_t timeoutMs);
+extern WaitSource platWaitSource;
+
 // --- Windows ----------------------------------------------------------------------------
 
 struct PlatWindowSpec {
