@@ -55,12 +55,17 @@ TEST(GlyphRasteriser, ResolvesArialSemiboldAndMatchesFreeType) {
     platDeleteFont(font);
 }
 
-TEST(GlyphRasteriser, RefusesImpossibleSizesNamesAndCodes) {
+TEST(GlyphRasteriser, TakesHeightsNamesAndCodesOnlyWithinTheirLimits) {
     EXPECT_EQ(platCreateFont("Arial", 0, 400), nullptr);
     EXPECT_EQ(platCreateFont("Arial", -12, 400), nullptr);
     EXPECT_EQ(platCreateFont("Arial", platMaxGlyphHeight + 1, 400), nullptr);
     EXPECT_EQ(platCreateFont(nullptr, 12, 400), nullptr);
     EXPECT_EQ(platCreateFont(std::string(platMaxFaceName + 1, 'A').c_str(), 12, 400), nullptr);
+    // The smallest height, and the longest name (no face has it: the system's fallback face) are allowed.
+    for (PlatFont* font : {platCreateFont("Arial", 1, 400), platCreateFont(std::string(platMaxFaceName, 'A').c_str(), 12, 400)}) {
+        EXPECT_NE(font, nullptr);
+        platDeleteFont(font);
+    }
     EXPECT_STREQ(platFontDescription(nullptr), "");
     PlatGlyphMetrics metrics = {1, 2, 3, 4, 5};
     EXPECT_EQ(platGlyphBitmap(nullptr, 'A', &metrics, nullptr, 0), 0u);
@@ -69,6 +74,8 @@ TEST(GlyphRasteriser, RefusesImpossibleSizesNamesAndCodes) {
     PlatFont* font = platCreateFont("Arial", platMaxGlyphHeight, 600);  // the largest is allowed
     ASSERT_NE(font, nullptr);
     EXPECT_GT(platGlyphBitmap(font, platLastGlyphCode, &metrics, nullptr, 0), 0u);
+    platGlyphBitmap(font, platFirstGlyphCode, &metrics, nullptr, 0);
+    EXPECT_GT(metrics.advance, 0);  // the space has no ink, but it moves the pen
     for (uint32_t code : {(uint32_t)platFirstGlyphCode - 1, (uint32_t)platLastGlyphCode + 1, 0xC4u}) {
         metrics = {1, 2, 3, 4, 5};
         EXPECT_EQ(platGlyphBitmap(font, code, &metrics, nullptr, 0), 0u) << code;

@@ -218,6 +218,10 @@ protected:
         sequencer.scenes = testScenes;
         startSequencer(sequencer);
     }
+    void TearDown() override {
+        platWaitSource = platWaitMessage;
+        GlTest::TearDown();
+    }
 };
 int MainLoopTest::callbacks = 0;
 
@@ -259,6 +263,27 @@ TEST_F(MainLoopTest, MinimisedWindowRunsNoFrameButTheCallbackAndTheClockGoOn) {
     EXPECT_TRUE(mainLoopPass());
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[1].frameDelta, 5010u);  // the whole gap in one delta
+}
+
+std::vector<uint32_t> rests;  // every rest the loop asked for, in milliseconds
+bool recordRest(uint32_t timeoutMs) {
+    rests.push_back(timeoutMs);
+    return false;
+}
+
+TEST_F(MainLoopTest, TheLoopRestsOnlyOnAnIdlePassWhileInactiveAndNeverLongerThanItsBound) {
+    EXPECT_EQ(platWaitSource, &platWaitMessage);
+    platWaitSource = recordRest;
+    rests.clear();
+    EXPECT_TRUE(mainLoopPass());  // active: a frame, no rest
+    scriptMessage(WM_ACTIVATE, makeLParam(WA_INACTIVE, 1));
+    scriptMessage(WM_MOUSEMOVE);
+    for (int pass = 0; pass < 4; ++pass) EXPECT_TRUE(mainLoopPass());  // two messages, then two rests
+    EXPECT_EQ(rests, (std::vector<uint32_t>{mainLoopRestMs, mainLoopRestMs}));
+    frameCallback = [] { return false; };  // a quit asked for: no rest before the loop ends
+    EXPECT_TRUE(mainLoopPass());
+    EXPECT_FALSE(mainLoopPass());
+    EXPECT_EQ(rests.size(), 2u);
 }
 
 TEST_F(MainLoopTest, QuitMessageEndsTheLoopAndItsCodeIsKept) {

@@ -3,6 +3,10 @@
 // that input events become (merging, retargeting, clamps, the ring's bounds), on real windows.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/backend.h"
@@ -29,11 +33,11 @@ PlatWindow* open(int32_t width = 320, int32_t height = 200) {
     return platCreateWindow(&spec);
 }
 
-// Every message waiting, in order, without dispatching it.
+// Every message waiting, in order, without dispatching it (a queue that never empties stops at 20000).
 std::vector<Sent> queued() {
     std::vector<Sent> out;
     PlatMessage m;
-    while (platPeekMessage(&m)) out.push_back(m);
+    while (out.size() < 20000 && platPeekMessage(&m)) out.push_back(m);
     return out;
 }
 
@@ -61,10 +65,18 @@ protected:
 TEST_F(FrontEndTest, WindowCallsSendTheirSequencesAndTheLastWindowLetsTheSaverRun) {
     PlatWindow* b = open(64, 32);
     ASSERT_NE(b, nullptr);
-    std::vector<Sent> created(sent.begin(), sent.begin() + 2);
-    EXPECT_EQ(created, (std::vector<Sent>{{b, WM_CREATE, 0, 0}, {b, WM_SIZE, SIZE_RESTORED, makeLParam(64, 32)}}));
-    EXPECT_EQ(sent[2].message, (uint32_t)WM_MOVE);
-    EXPECT_EQ(queued(), (std::vector<Sent>{{b, WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {b, WM_SYSCOMMAND, SC_MONITORPOWER, 0}}));
+    int32_t x = -1, y = -1;  // no frame here: the outer origin is the client origin
+    ASSERT_TRUE(platGetWindowPosition(b, &x, &y));
+    EXPECT_EQ(sent, (std::vector<Sent>{{b, WM_CREATE, 0, 0},
+                                       {b, WM_SIZE, SIZE_RESTORED, makeLParam(64, 32)},
+                                       {b, WM_MOVE, 0, makeLParam(x, y)}}));
+    // What the platform posted comes first, then a posted quit (once), then the source's input.
+    take(inputKey, 0, 'K', true);
+    platPostQuitMessage(7);
+    EXPECT_EQ(queued(), (std::vector<Sent>{{b, WM_SYSCOMMAND, SC_SCREENSAVE, 0},
+                                           {b, WM_SYSCOMMAND, SC_MONITORPOWER, 0},
+                                           {nullptr, WM_QUIT, 7, 0},
+                                           {a, WM_KEYDOWN, 'K', 1}}));
     sent.clear();
     platShowWindow(b);
     platDestroyWindow(b);
@@ -104,14 +116,26 @@ TEST_F(FrontEndTest, InputBecomesExactlyTheseMessages) {
                                            {b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0},
                                            {b, WM_SYSKEYUP, 'Q', 0xC0000001u},  // what was held is let go
                                            {b, WM_RBUTTONUP, 0, makeLParam(319, 199)}}));
-    // Releases for a window that went away, and a close for none, find the live one.
+    // Releases of every kind for a window that went away, a key press named for no window and a
+    // close for none find the live one; presses for a gone window are dropped (and let go).
     take(inputKey, sb, 'Q', false, 0, 0, true);
-    take(inputButton, sb, 0, false, 3, 4);
-    take(inputKey, sb, 'W', true);  // a press for a gone window is dropped, and let go
+    take(inputKey, sb, 'W', false);
+    for (uint32_t button = 0; button < 3; ++button) {
+        take(inputButton, sb, button, true, 3, 4);
+        take(inputButton, sb, button, false, 3 + button, 4);
+    }
+    take(inputKey, sb, 'W', true);
+    take(inputKey, noWindowNamed, 'R', true);
+    take(inputClose, sb);  // a close for a window that went away: neither its window's nor a quit
     platDestroyWindow(b);
     take(inputClose, noWindowNamed);
     EXPECT_EQ(queued(), (std::vector<Sent>{{a, WM_SYSKEYUP, 'Q', 0xC0000001u},
+                                           {a, WM_KEYUP, 'W', 0xC0000001u},
                                            {a, WM_LBUTTONUP, 0, makeLParam(3, 4)},
+                                           {a, WM_RBUTTONUP, 0, makeLParam(4, 4)},
+                                           {a, WM_MBUTTONUP, 0, makeLParam(5, 4)},
+                                           {a, WM_KEYDOWN, 'R', 1},
+                                           {a, WM_KEYUP, 'R', 0xC0000001u},  // let go with the window
                                            {a, WM_KEYUP, 'W', 0xC0000001u},
                                            {a, WM_CLOSE, 0, 0}}));
     platDestroyWindow(a);
@@ -119,6 +143,71 @@ TEST_F(FrontEndTest, InputBecomesExactlyTheseMessages) {
     take(inputClose, noWindowNamed);  // and with no window left, the quit (code 0), at the next look
     EXPECT_EQ(queued(), std::vector<Sent>{});
     EXPECT_EQ(queued(), (std::vector<Sent>{{nullptr, WM_QUIT, 0, 0}}));
+}
+
+TEST_F(FrontEndTest, TheDefaultProcedureDestroysOnACloseAndLetsTheSaverRunWithTheLowFourBitsMasked) {
+    const struct {
+        uint32_t message, wParam;
+        bool closes, letsTheSaverRun;
+    } cases[] = {{WM_CLOSE, 0, true, false},
+                 {WM_SYSCOMMAND, SC_CLOSE | 15, true, false},
+                 {WM_SYSCOMMAND, SC_SCREENSAVE | 1, false, true},
+                 {WM_SYSCOMMAND, SC_MONITORPOWER | 15, false, true},
+                 {WM_SYSCOMMAND, SC_MONITORPOWER + 16, false, false},
+                 {WM_KEYDOWN, SC_CLOSE, false, false}};
+    for (const auto& c : cases) {
+        PlatWindow* b = open();
+        queued();  // its own screen-saver requests, not passed on
+        sent.clear();
+        EXPECT_EQ(platDefWindowProc(b, c.message, c.wParam, 0), 0);
+        std::vector<Sent> expected;
+        if (c.closes && c.message == WM_SYSCOMMAND) expected.push_back({b, WM_CLOSE, 0, 0});  // sent to the window
+        if (c.closes) expected.insert(expected.end(), {{b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0}, {b, WM_DESTROY, 0, 0}});
+        EXPECT_EQ(sent, expected) << std::hex << c.message << " " << c.wParam;
+        EXPECT_EQ(platScreenSaverAllowed(), c.letsTheSaverRun) << std::hex << c.message << " " << c.wParam;
+        platDestroyWindow(b);
+    }
+}
+
+TEST_F(FrontEndTest, SidesAreHeldTo1To65535AndAFailedCreateLeavesItsSlotFreeWithNothingQueuedForIt) {
+    PlatWindow* b = open();  // the slot every create below tries
+    platDestroyWindow(b);
+    const struct {
+        int32_t width, height;
+        const char* error;  // the whole text, or its start where the rest is SDL's
+    } creates[] = {{0, 1, "window size 0x1 is outside 1x1..65535x65535"},
+                   {1, 0, "window size 1x0 is outside 1x1..65535x65535"},
+                   {65536, 1, "window size 65536x1 is outside 1x1..65535x65535"},
+                   {1, 65536, "window size 1x65536 is outside 1x1..65535x65535"},
+                   {65535, 1, "cannot create a window: "},  // allowed here, larger than SDL makes
+                   {1, 65535, "cannot create a window: "}};
+    for (const auto& c : creates) {
+        take(inputKey, 1, 'K', true);  // as if the system raised a key for the window being made
+        EXPECT_EQ(open(c.width, c.height), nullptr);
+        EXPECT_EQ(std::string(platLastError()).substr(0, strlen(c.error)), c.error);
+    }
+    EXPECT_EQ(open(1, 1), b);
+    EXPECT_EQ(queued(), (std::vector<Sent>{{b, WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {b, WM_SYSCOMMAND, SC_MONITORPOWER, 0}}));
+    std::vector<PlatWindow*> more;
+    for (PlatWindow* w = open(); w; w = open()) more.push_back(w);
+    EXPECT_EQ(more.size(), (size_t)maxWindows - 2);
+    EXPECT_STREQ(platLastError(), "too many windows");
+    for (PlatWindow* w : more) platDestroyWindow(w);
+
+    const struct {
+        int32_t width, height;
+        bool taken;
+    } resizes[] = {{65535, 1, true}, {0, 1, false},     {1, 65535, true}, {1, 0, false},
+                   {65536, 1, false}, {1, 65536, false}, {1, 1, true}};
+    std::pair<int32_t, int32_t> size = {1, 1};
+    for (const auto& r : resizes) {
+        platResizeWindow(b, r.width, r.height);
+        if (r.taken) size = {r.width, r.height};
+        int32_t width = 0, height = 0;
+        ASSERT_TRUE(platGetClientSize(b, &width, &height));
+        EXPECT_EQ(std::make_pair(width, height), size) << r.width << "x" << r.height;
+    }
+    platDestroyWindow(b);
 }
 
 TEST_F(FrontEndTest, TheInputRingTakesAnEventWholeOrNotAtAllAndKeepsItsOrderAcrossTheWrap) {

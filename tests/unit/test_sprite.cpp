@@ -12,6 +12,7 @@
 #include "gl_fixture.h"
 #include "platform/gl.h"
 #include "shell/presets.h"
+#include "shell/window.h"
 #include "support/support.h"
 
 namespace {
@@ -338,7 +339,25 @@ struct StateCase {
     GLenum startMode;            // the matrix mode selected before the call
     void (*call)();
     void (*promise)(GlState&);  // the promised changes, applied to the starting state
+    void (*spoil)() = nullptr;  // more of the starting state, where a preset must set it
 };
+
+// The presets: what each sets, from a state with all of it set otherwise.
+void spoilPresetState(bool depth, bool texture) {
+    glDisable(GL_BLEND);
+    depth ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+    texture ? glEnable(GL_TEXTURE_2D) : glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+}
+void setIdentity(float* matrix) {
+    for (int i = 0; i < 16; ++i) matrix[i] = i % 5 == 0 ? 1.0f : 0.0f;
+}
+void promise3d(GlState& s) {
+    s.enabled[1] = s.enabled[2] = true, useModelview(s), setWhite(s, 1);
+    s.blendSource = GL_SRC_ALPHA, s.blendDestination = GL_ONE_MINUS_SRC_ALPHA, s.textureEnvMode = GL_MODULATE;
+    setIdentity(s.projection), setIdentity(s.modelview);
+}
 
 const StateCase stateCases[] = {
     {"drawSprite", GL_MODELVIEW, [] { drawSprite(10, 10, 0, 5, stateGrid, 0, 0, 3, 0, 208, true, false); },
@@ -359,18 +378,20 @@ const StateCase stateCases[] = {
                       s.boundTexture = (int32_t)programFont.textures['i' - glyphFirst]; }},
     {"printTextUnit", GL_MODELVIEW, [] { printTextUnit(0.1f, 0.2f, 1.0f, 12345, "Hi"); },
      [](GlState& s) { s.listBase = (int32_t)programFont.listBase - glyphFirst; }},
+    {"printTextHere", GL_MODELVIEW, [] { printTextHere(2.0f, programFont.listBase, " "); },
+     [](GlState& s) {  // the scale (mirrored in y), then the space's half-unit advance, left on the matrix
+         for (int i = 0; i < 4; ++i)
+             s.modelview[i] *= 2, s.modelview[4 + i] *= -2, s.modelview[8 + i] *= 2, s.modelview[12 + i] += 0.5f * s.modelview[i];
+         s.listBase = (int32_t)programFont.listBase - glyphFirst; }},
     {"apply2dPreset", GL_TEXTURE, apply2dPreset, [](GlState& s) {
          s.enabled[0] = s.enabled[1] = true, s.enabled[2] = false, useModelview(s), setWhite(s, 1);
          s.blendSource = GL_SRC_ALPHA, s.blendDestination = GL_ONE_MINUS_SRC_ALPHA, s.textureEnvMode = GL_MODULATE;
          s.unpackAlignment = 1;
          const float ortho[16] = {2.0f / 800, 0, 0, 0, 0, -2.0f / 600, 0, 0, 0, 0, -1, 0, -1, 1, 0, 1};
-         const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-         memcpy(s.projection, ortho, sizeof ortho), memcpy(s.modelview, identity, sizeof identity); }},
-    {"apply3dPreset", GL_TEXTURE, apply3dPreset, [](GlState& s) {
-         s.enabled[1] = s.enabled[2] = true, useModelview(s), setWhite(s, 1);
-         s.blendSource = GL_SRC_ALPHA, s.blendDestination = GL_ONE_MINUS_SRC_ALPHA, s.textureEnvMode = GL_MODULATE;
-         const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-         memcpy(s.projection, identity, sizeof identity), memcpy(s.modelview, identity, sizeof identity); }},
+         memcpy(s.projection, ortho, sizeof ortho), setIdentity(s.modelview); },
+     [] { spoilPresetState(true, false); }},
+    {"apply3dPreset", GL_TEXTURE, apply3dPreset, promise3d, [] { spoilPresetState(false, false); }},
+    {"apply3dPreset, textured", GL_TEXTURE, apply3dPreset, promise3d, [] { spoilPresetState(false, true); }},
     {"rescaleImage", GL_MODELVIEW, [] { rescaleImage(stateGrid, 3, 5, GL_RGBA); }, [](GlState&) {}},
     {"uploadTexture", GL_MODELVIEW, [] { uploadTexture(stateGrid, GL_RGB); },
      [](GlState& s) { s.boundTexture = (int32_t)stateGrid.name; }},
@@ -394,11 +415,15 @@ TEST_F(SpriteTest, EveryDrawingRoutineLeavesExactlyTheGlStateItPromises) {
         glClearColor(0.1f, 0.2f, 0.3f, 0.4f);
         glEnable(GL_SCISSOR_TEST);
         glBindTexture(GL_TEXTURE_2D, other);
+        if (c.spoil) c.spoil();
         glMatrixMode(c.startMode);
         GlState expected = readGlState();
         c.call();
         c.promise(expected);  // after the call: a routine may make the texture it promises to bind
         EXPECT_EQ(glStateDifferences(expected, readGlState()), "") << c.name;
+        if (c.call == apply2dPreset || c.call == apply3dPreset) {
+            EXPECT_EQ(currentPreset, c.call) << c.name;
+        }
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR) << c.name;
         glDisable(GL_SCISSOR_TEST);
         release(stateGrid);
