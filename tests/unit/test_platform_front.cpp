@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The platform's front end on its own: the messages each window call sends, and the whole queue
-// that input events become (merging, retargeting, clamps, the ring's bounds), on real windows.
+// The platform's front end on its own: the messages each window call sends, the default procedure,
+// the size limits and a failed create, and the whole queue that input events become (its order,
+// merging, retargeting, clamps, the ring's bounds, held input let go), on real windows.
 #include <gtest/gtest.h>
 
 #include <string.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The platform's translation of real SDL events (pushed under the offscreen driver) into messages:
 // keys, buttons, merged pointer motion after a stall, releases across a mode switch, what a destroyed
-// window leaves queued.
+// window leaves queued; and the rules that reach SDL itself (waiting, icons, the pointer, swaps).
 #include <SDL.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
