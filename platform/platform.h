@@ -128,13 +128,18 @@ struct PlatWindowSpec {
     bool doubleBuffer;
 };
 
-// Creates a hidden window. Sends WM_CREATE, WM_SIZE and WM_MOVE to its procedure before returning,
+// Creates a hidden window. The first one starts the system's display: from then on a termination
+// signal (SIGTERM, SIGINT, SIGHUP; not one the process ignores) is a close asked for no window.
+// Sends WM_CREATE, WM_SIZE and WM_MOVE to its procedure before returning,
 // and posts WM_SYSCOMMAND SC_SCREENSAVE and SC_MONITORPOWER (the screen saver stays off unless the
 // program passes them on to platDefWindowProc). Returns null when no window can be made (a client
 // side outside 1..platMaxWindowSide, too many windows, no display, or only a display that shows
 // nothing when one that does was wanted); platLastError() says why.
 PlatWindow* platCreateWindow(const PlatWindowSpec* spec);
-// Shows, raises and focuses the window; sends WM_ACTIVATE (WA_ACTIVE, not minimised).
+// Shows, raises and focuses the window; sends WM_ACTIVATE (WA_ACTIVE, not minimised). Waits for a
+// window manager to show it at most 5 s (asking again now and then), less once a termination signal
+// has come; past that the program goes on with a line on standard error, and the window shows
+// whenever the manager gets to it.
 void platShowWindow(PlatWindow* window);
 // Sends WM_ACTIVATE (WA_INACTIVE) and WM_DESTROY, then destroys the window and drops its queued
 // messages (its releases excepted) and lets go of held input (see platPeekMessage). Null is ignored.

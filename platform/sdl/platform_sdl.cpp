@@ -30,7 +30,7 @@ static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
 static ScreenSize userMode;  // what the display returns to, while this copy holds a temporary mode
 static bool holdingMode;
-static volatile sig_atomic_t hangupPending;
+static volatile sig_atomic_t quitSignalled;  // a termination signal came, not yet handed over
 
 // Keys held while a window of ours went away, by their X key code. SDL lets go of every key when
 // the window with the keyboard focus is destroyed (a mode switch), so the key's repeat in the next
@@ -156,10 +156,10 @@ static int takeRawEvent(void*, SDL_Event* event) { return handOver(*event) ? 0 :
 
 void backendPumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
-    if (hangupPending) {
+    if (quitSignalled) {
         SDL_Event quit = {};
         quit.type = SDL_QUIT;
-        if (handOver(quit)) hangupPending = 0;
+        if (handOver(quit)) quitSignalled = 0;
     }
     SDL_PumpEvents();
     forgetKeysLetGo();  // after the pump: a repeat raised before the key went up is still a repeat
@@ -177,19 +177,24 @@ void backendWaitEvents(uint32_t timeoutMs) {
 
 // --- Video system, display mode, pointer -------------------------------------------------
 
-// SDL turns SIGINT and SIGTERM into SDL_QUIT; a hangup (the terminal closed) would kill the game
-// with the display still in its temporary mode, so it takes the same road. Only the flag is set
-// here: nothing else is safe inside a signal handler.
-static void noteHangup(int) { hangupPending = 1; }
+// A termination signal (SIGTERM, SIGINT, a hangup as the terminal closes) would kill the game with
+// the display still in its temporary mode, so from the moment the video system starts it is taken
+// as the player closing the window. The handlers are ours rather than SDL's, which take only SIGINT
+// and SIGTERM and are read only by SDL's own pump, which no wait of start-up runs. Only the flag is
+// set here: nothing else is safe inside a signal handler.
+static void noteQuitSignal(int) { quitSignalled = 1; }
 
-static void catchHangup(bool on) {
-    struct sigaction action = {}, old = {};
-    sigaction(SIGHUP, nullptr, &old);
-    if (on && old.sa_handler != SIG_DFL) return;  // ignored (nohup) or someone else's: leave it
-    if (!on && old.sa_handler != noteHangup) return;
-    action.sa_handler = on ? noteHangup : SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGHUP, &action, nullptr);
+static void catchQuitSignals(bool on) {
+    static const int quitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    for (int signal : quitSignals) {
+        struct sigaction action = {}, old = {};
+        sigaction(signal, nullptr, &old);
+        if (on && old.sa_handler != SIG_DFL) continue;  // ignored (nohup, a background job) or someone else's
+        if (!on && old.sa_handler != noteQuitSignal) continue;
+        action.sa_handler = on ? noteQuitSignal : SIG_DFL;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 static bool videoDriverIs(const char* name) {
@@ -213,7 +218,10 @@ static bool startVideo() {
         return false;
     }
     if (!asked && !getenv("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    catchQuitSignals(true);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        catchQuitSignals(false);
         // Name the system that was tried: SDL tries Wayland when asked to, or when there is no X server.
         bool wayland = asked ? strcasecmp(asked, "wayland") == 0 : !getenv("DISPLAY");
         platformSetError(wayland ? "cannot open a display (%s); is WAYLAND_DISPLAY set to a running compositor?"
@@ -222,13 +230,13 @@ static bool startVideo() {
         return false;
     }
     SDL_SetEventFilter(takeRawEvent, nullptr);
-    catchHangup(true);
     // SDL may fall back to a driver that shows nothing; only a test that asks for one gets it.
     bool invisible = videoDriverIs("offscreen") || videoDriverIs("dummy");
     if (invisible && !(asked && strcasecmp(asked, SDL_GetCurrentVideoDriver()) == 0)) {
         if (getenv("DISPLAY")) platformSetError(noDisplay);
         else platformSetError("no display available: is WAYLAND_DISPLAY set to a running compositor?");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        catchQuitSignals(false);
         return false;
     }
     // Holding our own reference to the GL library keeps SDL from unloading it (and, with EGL,
@@ -236,6 +244,7 @@ static bool startVideo() {
     if (SDL_GL_LoadLibrary(nullptr) != 0) {
         platformSetError("cannot load OpenGL: %s", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        catchQuitSignals(false);
         return false;
     }
     return true;
@@ -346,9 +355,56 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     return true;
 }
 
+static int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+static bool xWindowMapped(Window window) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(xDisplay, window, &attributes) && attributes.map_state != IsUnmapped;
+}
+
+// Under a window manager a window shows only when the manager maps it, and SDL waits for that without
+// a bound (a manager starting at the same moment may lose the request: then it never comes) and
+// deaf to signals. So the window is mapped here first: the request is made again now and then, a
+// termination signal ends the wait, and so does the deadline, after which the game goes on (the
+// window shows whenever the manager gets to it) and SDL is told it is mapped so that it does not wait.
+static void mapBeforeSdlWaits(SDL_Window* sdl) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!xDisplay || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Window window = info.info.x11.window;
+    enum { deadlineMs = 5000, askAgainMs = 500 };
+    uint32_t start = platReadSystemClock(), asked = start;
+    XMapRaised(xDisplay, window);
+    while (!xWindowMapped(window)) {
+        uint32_t now = platReadSystemClock();
+        if (quitSignalled || now - start >= deadlineMs) {
+            if (!quitSignalled) platReportError("the window manager has not shown the window yet; going on");
+            XEvent mapped = {};
+            mapped.xmap.type = MapNotify;
+            mapped.xmap.event = mapped.xmap.window = window;
+            XSendEvent(xDisplay, window, False, StructureNotifyMask, &mapped);
+            return;
+        }
+        if (now - asked >= askAgainMs) {
+            XMapRaised(xDisplay, window);
+            asked = now;
+        }
+        SDL_Delay(10);
+    }
+}
+
 void backendShowWindow(int32_t slot) {
-    SDL_ShowWindow(natives[slot].sdl);
-    SDL_RaiseWindow(natives[slot].sdl);
+    SDL_Window* sdl = natives[slot].sdl;
+    if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN)) mapBeforeSdlWaits(sdl);  // the parked window is
+    // Without a window manager at its start SDL gives the window the focus itself, which fails while
+    // it is not mapped yet; that error is no reason to end the program.
+    XErrorHandler sdlHandler = xDisplay ? XSetErrorHandler(ignoreXError) : nullptr;
+    SDL_ShowWindow(sdl);
+    SDL_RaiseWindow(sdl);
+    if (xDisplay) {
+        XSync(xDisplay, False);
+        XSetErrorHandler(sdlHandler);
+    }
 }
 
 void backendDestroyWindow(int32_t slot) {
@@ -433,7 +489,7 @@ void backendShutdown() {
     xDisplay = nullptr;  // closed with the video system
     memset(heldThroughSwitch, 0, sizeof heldThroughSwitch);
     returnToUserMode();
-    catchHangup(false);
+    catchQuitSignals(false);
     if (parked) SDL_DestroyWindow(parked);
     parked = nullptr;
     SDL_GL_UnloadLibrary();

@@ -5,13 +5,18 @@
 # each switch the mode once, F1 held through its repeat switches once, instant clicks (a touchpad's tap) on the title each start a round, and
 # a burst of a hundred thousand pointer moves with a click inside, sent while the process is
 # stopped, loses no button message, and a button let go while the window is minimised reads released.
+# Then the game started at the same moment as the window manager, again and again, and termination
+# signals while the window waits for a window manager that does not map it.
 #
-# Usage: e2e_input.sh ZELMO [TAPS=10]
+# Usage: e2e_input.sh ZELMO input [TAPS=10]     the taps, clicks, the stall and the minimised hold
+#        e2e_input.sh ZELMO startup [STARTS=30]  the starts and the signals
 set -u
 ZELMO=$(realpath "$1")
-TAPS=${2:-10}
+PART=$2
+TAPS=${3:-10}
+STARTS=${3:-30}
 . "$(dirname "$0")/xvfb_lib.sh"
-work_in_scratch_dir 'kill -CONT ${PID:-0} 2>/dev/null'
+work_in_scratch_dir 'kill -CONT ${PID:-0} ${WM_PID:-0} 2>/dev/null'
 
 start_xvfb || exit 1
 start_window_manager || exit 1
@@ -23,6 +28,51 @@ focused_window() {
     wait_for_focus "$id" || return 1
     echo "$id"
 }
+
+if [ "$PART" = startup ]; then
+    # Started at the same moment as the window manager (as an xinitrc or an autostart does): each start
+    # shows the title within the deadline, and SIGTERM ends it.
+    kill "$WM_PID"
+    wait "$WM_PID" 2>/dev/null
+    shown=0
+    for i in $(seq "$STARTS"); do
+        openbox --sm-disable >>"$XVFB_DIR/openbox.log" 2>&1 &
+        WM_PID=$!
+        "$ZELMO" 2>>stderr.txt &
+        PID=$!
+        wait_for_screen 30 start.ppm title_shown && shown=$((shown + 1)) || echo "start $i: no title"
+        kill -TERM $PID
+        wait_exit $PID 20
+        [ "$EXIT_CODE" = 0 ] || echo "start $i: SIGTERM, exit $EXIT_CODE"
+        kill "$WM_PID"
+        wait "$WM_PID" 2>/dev/null
+    done
+    check "$STARTS starts beside a starting window manager each show the title" "$shown" "$STARTS"
+
+    # A window manager that does not get to the window (stopped): each termination signal ends the start-up
+    # that waits for it with code 0, and after the deadline the game goes on, shown once the manager is.
+    start_window_manager || exit 1
+    kill -STOP "$WM_PID"
+    for signal in TERM INT HUP; do
+        env --default-signal=INT "$ZELMO" 2>>stderr.txt &  # a background job starts with SIGINT ignored
+        PID=$!
+        wait_for_window ZELMO >/dev/null || echo "$signal: no window made"
+        kill -"$signal" $PID
+        wait_exit $PID 20
+        check "SIG$signal while the window waits for the manager: code 0" "$EXIT_CODE" 0
+    done
+    "$ZELMO" 2>late.txt &
+    PID=$!
+    wait_until 30 grep -q "not shown the window yet" late.txt
+    kill -CONT "$WM_PID"
+    check_that "past the deadline the game goes on and shows the title" wait_for_screen 30 start.ppm title_shown
+    wait_for_focus "$(window_of ZELMO)"
+    check_escape "Escape then ends it with code 0" $PID 20
+    check "one line said the wait was over" "$(cat late.txt)" "zelmo: the window manager has not shown the window yet; going on"
+    [ -s stderr.txt ] && { echo "stderr:"; sed 's/^/  /' stderr.txt; }
+    finish
+    exit
+fi
 
 # Quick Escape taps, one to each fresh run.
 ended=0
