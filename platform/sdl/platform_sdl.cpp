@@ -29,7 +29,7 @@ static SDL_GLContext context;
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
 static ScreenSize userMode;  // what the display returns to, while this copy holds a temporary mode
-static bool holdingMode;
+static uint32_t modeHolder;  // the X window that holds it for this copy, 0 while none does
 static volatile sig_atomic_t quitSignalled;  // a termination signal came, not yet handed over
 
 // Keys held while a window of ours went away, by their X key code. SDL lets go of every key when
@@ -268,24 +268,22 @@ static SDL_DisplayMode closestMode() {
 // Before a fullscreen window of ours takes the temporary mode: which mode is the user's. SDL takes
 // the mode the display had when it started, which is another copy's temporary one while that copy
 // runs; user_mode.h says how the copies share the user's.
-static void holdTemporaryMode() {
-    if (holdingMode || !videoDriverIs("x11")) return;
-    const char* display = getenv("DISPLAY");
-    ScreenSize current = xScreenSize(display);
-    if (current.width == 0) return;
+static void holdTemporaryMode(SDL_Window* sdl) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (modeHolder || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
     SDL_DisplayMode temporary = closestMode();
-    userMode = userModeHold(display, current, {temporary.w, temporary.h});
-    holdingMode = true;
+    XSync(info.info.x11.display, False);  // the window exists for the record's own connection
+    userMode = userModeHold(xModeStore, (uint32_t)info.info.x11.window, {temporary.w, temporary.h});
+    if (userMode.width > 0) modeHolder = (uint32_t)info.info.x11.window;
 }
 
-// After SDL has left the temporary mode (for the mode SDL took as the desktop's).
+// After SDL has left the temporary mode (for the mode SDL took as the desktop's): the user's mode,
+// or the temporary one again while another copy is still fullscreen in it.
 static void returnToUserMode() {
-    if (!holdingMode) return;
-    const char* display = getenv("DISPLAY");
-    ScreenSize now = xScreenSize(display);
-    if (now.width != userMode.width || now.height != userMode.height) xSetScreenSize(display, userMode);
-    userModeLetGo(display);
-    holdingMode = false;
+    if (!modeHolder) return;
+    userModeLetGo(xModeStore, modeHolder, userMode);
+    modeHolder = 0;
 }
 
 void backendRestoreDisplayMode() {
@@ -342,7 +340,7 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
         return false;
     }
     if (spec->fullscreen && wantedModeSet) {
-        holdTemporaryMode();
+        holdTemporaryMode(sdl);
         SDL_DisplayMode mode = closestMode();
         SDL_SetWindowDisplayMode(sdl, &mode);
     }

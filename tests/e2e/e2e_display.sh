@@ -1,13 +1,14 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # The user's display mode comes back: under Xvfb at 1920x1080 with an 800x600 mode, two fullscreen
-# copies quit in either order, a hangup, and a copy killed outright followed by a normal run.
+# copies quit in either order (the one left keeps the temporary mode until it quits), a hangup, and
+# a copy killed outright followed by a normal run. Without XDG_RUNTIME_DIR, as in a root shell or a
+# container: the copies share the user's mode on the display itself.
 set -u
 ZELMO=$(realpath "$1")
 . "$(dirname "$0")/xvfb_lib.sh"
 work_in_scratch_dir
-export XDG_RUNTIME_DIR="$WORK/run"  # where the copies share the user's mode
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset XDG_RUNTIME_DIR
 
 start_xvfb 1920x1080x24 || exit 1
 xrandr --newmode 800x600 0 800 0 0 0 600 0 0 0 && xrandr --addmode screen 800x600 || { echo "FAIL: no 800x600 mode"; exit 1; }
@@ -37,6 +38,7 @@ for order in "first second" "second first"; do
     set -- $order
     [ "$1" = first ] && quit_copy $FIRST TERM || quit_copy $SECOND TERM
     check "$order: the one that quits first ends with code 0" "$EXIT_CODE" 0
+    check "$order: the other is still fullscreen in the temporary mode" "$(mode)" 800x600
     [ "$2" = second ] && quit_copy $SECOND TERM || quit_copy $FIRST TERM
     check "$order: the other ends with code 0" "$EXIT_CODE" 0
     check_mode_back "quit $order: the display is back at its mode"
