@@ -11,7 +11,7 @@
 set -e
 group=${1:-test}
 run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
- libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev fonts-liberation2 googletest libgtest-dev libpng-dev"
+ libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev libxi-dev fonts-liberation2 googletest libgtest-dev libpng-dev"
 test="xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils openbox weston xwayland libdecor-0-plugin-1-cairo imagemagick libbenchmark-dev clang libclang-rt-14-dev
  libsdl2-image-dev desktop-file-utils reuse"
 web="emscripten"

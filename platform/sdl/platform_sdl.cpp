@@ -11,11 +11,13 @@
 #include <strings.h>
 
 #include "platform/sdl/user_mode.h"
+#include "platform/sdl/x11_keys.h"
 
 struct NativeWindow {
     SDL_Window* sdl;
     uint32_t id;
     bool fullscreen;
+    uint32_t xWindow;  // under X, else 0
 };
 
 static NativeWindow natives[maxWindows];
@@ -32,28 +34,11 @@ static ScreenSize userMode;  // what the display returns to, while this copy hol
 static uint32_t modeHolder;  // the X window that holds it for this copy, 0 while none does
 static volatile sig_atomic_t quitSignalled;  // a termination signal came, not yet handed over
 
-// Keys held while a window of ours went away, by their X key code. SDL lets go of every key when
-// the window with the keyboard focus is destroyed (a mode switch), so the key's repeat in the next
-// window arrives as a fresh press; it is the same press until the X server reports the key up,
-// which it may report to no window of ours, so it is asked.
-static bool destroyingWindow;
 static Display* xDisplay;  // the X connection under SDL's x11 driver, else null
-static uint8_t heldThroughSwitch[SDL_NUM_SCANCODES];
-
-static uint8_t xKeyCode(SDL_Keycode key) {
-    KeySym symbol = XStringToKeysym(SDL_GetKeyName(key));
-    return xDisplay && symbol != NoSymbol ? (uint8_t)XKeysymToKeycode(xDisplay, symbol) : 0;
-}
-
-static void forgetKeysLetGo() {
-    bool any = false;
-    for (uint8_t code : heldThroughSwitch) any = any || code;
-    if (!any || !xDisplay) return;
-    char down[32];
-    XQueryKeymap(xDisplay, down);
-    for (uint8_t& code : heldThroughSwitch)
-        if (code && !(down[code / 8] & (1 << (code % 8)))) code = 0;
-}
+// The core KeyPress SDL is reading (seen through its SYSWMEVENT, which SDL sends before it looks the
+// window up), judged by the key watch (x11_keys.h); SDL's own key-down for it follows at once.
+static CorePress corePress = pressUnknown;
+static uint32_t destroyingXWindow;  // SDL still knows the window being destroyed
 
 // --- Translating SDL events ---------------------------------------------------------------
 
@@ -107,6 +92,29 @@ static bool buttonCode(uint8_t button, uint32_t* code) {
     }
 }
 
+// A key the X server reported to no window SDL delivers to (a window of ours destroyed, or none
+// while a switch's new window has not the focus yet): the player's all the same.
+static void handOverKey(const char* keyName, bool down) {
+    uint32_t key = keyName ? virtualKey(SDL_GetKeyFromName(keyName)) : 0;
+    if (key) platformTakeInput({inputKey, noWindowNamed, key, down, false, 0, 0, false});
+}
+
+static bool sdlKnows(uint32_t xWindow) {
+    for (const NativeWindow& window : natives)
+        if (window.sdl && window.xWindow == xWindow) return true;
+    return xWindow == destroyingXWindow;
+}
+
+// An X event SDL is about to read. Only key presses matter: whether the player made them, and
+// whether SDL will deliver them at all.
+static void takeCoreEvent(const XEvent& core) {
+    corePress = pressUnknown;
+    if (core.type != KeyPress) return;
+    CorePress judged = keyWatchClassify(core.xkey.keycode, (uint32_t)core.xkey.time);
+    if (sdlKnows((uint32_t)core.xkey.window)) corePress = judged;
+    else if (judged == pressFresh) handOverKey(keyWatchName(core.xkey.keycode), true);
+}
+
 // Hands one SDL event to the front end. False when the front end has no room for it.
 static bool handOver(const SDL_Event& event) {
     InputEvent input = {};
@@ -117,11 +125,15 @@ static bool handOver(const SDL_Event& event) {
         input.x = event.window.data1;
         input.y = event.window.data2;
         break;
+    case SDL_SYSWMEVENT:
+        if (event.syswm.msg && event.syswm.msg->subsystem == SDL_SYSWM_X11) takeCoreEvent(event.syswm.msg->msg.x11.event);
+        return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-        uint8_t& held = heldThroughSwitch[event.key.keysym.scancode % SDL_NUM_SCANCODES];
-        bool repeat = event.key.repeat != 0 || (event.type == SDL_KEYDOWN && held);
-        if (event.type == SDL_KEYUP) held = destroyingWindow ? xKeyCode(event.key.keysym.sym) : 0;
+        CorePress judged = event.type == SDL_KEYDOWN ? corePress : pressUnknown;
+        corePress = pressUnknown;
+        if (judged == pressTaken) return true;  // handed over already
+        bool repeat = judged == pressUnknown ? event.key.repeat != 0 : judged == pressRepeat;
         input = {inputKey, 0, virtualKey(event.key.keysym.sym), event.type == SDL_KEYDOWN,
                  (event.key.keysym.mod & KMOD_ALT) != 0, 0, 0, repeat};
         if (input.code == 0) return true;
@@ -162,7 +174,7 @@ void backendPumpEvents() {
         if (handOver(quit)) quitSignalled = 0;
     }
     SDL_PumpEvents();
-    forgetKeysLetGo();  // after the pump: a repeat raised before the key went up is still a repeat
+    keyWatchPump();
     SDL_Event event;  // what the filter left in SDL's queue when the front end's was full
     while (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && handOver(event))
         SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -230,6 +242,7 @@ static bool startVideo() {
         return false;
     }
     SDL_SetEventFilter(takeRawEvent, nullptr);
+    if (videoDriverIs("x11") && keyWatchStart(handOverKey)) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     // SDL may fall back to a driver that shows nothing; only a test that asks for one gets it.
     bool invisible = videoDriverIs("offscreen") || videoDriverIs("dummy");
     if (invisible && !(asked && strcasecmp(asked, SDL_GetCurrentVideoDriver()) == 0)) {
@@ -346,10 +359,15 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     }
     if (sdl == parked) switchMode(sdl, spec);
     parked = nullptr;
-    natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen};
+    natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen, 0};
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_X11) xDisplay = info.info.x11.display;
+    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_X11) {
+        xDisplay = info.info.x11.display;
+        natives[slot].xWindow = (uint32_t)info.info.x11.window;
+        XSync(xDisplay, False);  // the window exists for the key watch's connection
+        keyWatchWindow(natives[slot].xWindow);
+    }
     return true;
 }
 
@@ -406,14 +424,16 @@ void backendShowWindow(int32_t slot) {
 }
 
 void backendDestroyWindow(int32_t slot) {
-    SDL_Window* sdl = natives[slot].sdl;
+    NativeWindow destroying = natives[slot];
+    SDL_Window* sdl = destroying.sdl;
     natives[slot] = {};  // what SDL raises while the window goes is for a window no longer ours
     if (videoDriverIs("wayland") && !parked) {
         parked = sdl;
     } else {
-        destroyingWindow = true;
+        keyWatchDestroying(destroying.xWindow);
+        destroyingXWindow = destroying.xWindow;
         SDL_DestroyWindow(sdl);
-        destroyingWindow = false;
+        destroyingXWindow = 0;
     }
 }
 
@@ -485,7 +505,7 @@ void backendSwapBuffers(int32_t slot) { SDL_GL_SwapWindow(natives[slot].sdl); }
 void backendShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     xDisplay = nullptr;  // closed with the video system
-    memset(heldThroughSwitch, 0, sizeof heldThroughSwitch);
+    keyWatchStop();
     returnToUserMode();
     catchQuitSignals(false);
     if (parked) SDL_DestroyWindow(parked);
