@@ -222,6 +222,10 @@ static bool startVideo() {
     // A fullscreen window that loses focus stays as it is, as the shell expects.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // A Wayland client cannot change the display's mode; SDL would make up one and have the
+    // compositor stretch it over the screen. The screen's own size is left, where the shell shows
+    // the picture in its shape between bars.
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_MODE_EMULATION, "0");
     const char* asked = getenv("SDL_VIDEODRIVER");
     static const char noDisplay[] =
         "no display available: neither DISPLAY nor WAYLAND_DISPLAY names a running X server or Wayland compositor";
