@@ -207,7 +207,8 @@ struct PlatGlyphMetrics {
 
 // Opens the face the system resolves for the name (at most platMaxFaceName bytes) and weight
 // (400 regular, 600 semibold; taken into 100..900) with an em height of pixelHeight
-// (1..platMaxGlyphHeight). Returns null when no face can be found or loaded.
+// (1..platMaxGlyphHeight). Returns null when no face can be found or loaded; platLastError() then
+// says why and, for a face the system lacks, what to install.
 PlatFont* platCreateFont(const char* faceName, int32_t pixelHeight, int32_t weight);
 void platDeleteFont(PlatFont* font);
 // Rasterises a character code (platFirstGlyphCode..platLastGlyphCode) into a coverage bitmap of
@@ -227,7 +228,7 @@ const char* platFontDescription(PlatFont* font);
 int32_t platWriteStdout(const void* bytes, uint32_t count);
 // Writes one line of text to standard error (a newline is added).
 void platReportError(const char* text);
-// Why the last window or context creation failed; never null.
+// Why the last window, context or font creation failed (empty once a font was created); never null.
 const char* platLastError();
 // Ends the video system; windows and contexts must already be gone.
 void platShutdown();

@@ -61,6 +61,7 @@ TEST(GlyphRasteriser, RefusesImpossibleSizesNamesAndCodes) {
     EXPECT_EQ(platCreateFont("Arial", platMaxGlyphHeight + 1, 400), nullptr);
     EXPECT_EQ(platCreateFont(nullptr, 12, 400), nullptr);
     EXPECT_EQ(platCreateFont(std::string(platMaxFaceName + 1, 'A').c_str(), 12, 400), nullptr);
+    EXPECT_STREQ(platLastError(), "no font for a face name or height outside the limits");
     EXPECT_STREQ(platFontDescription(nullptr), "");
     PlatGlyphMetrics metrics = {1, 2, 3, 4, 5};
     EXPECT_EQ(platGlyphBitmap(nullptr, 'A', &metrics, nullptr, 0), 0u);
@@ -68,6 +69,7 @@ TEST(GlyphRasteriser, RefusesImpossibleSizesNamesAndCodes) {
 
     PlatFont* font = platCreateFont("Arial", platMaxGlyphHeight, 600);  // the largest is allowed
     ASSERT_NE(font, nullptr);
+    EXPECT_STREQ(platLastError(), "");  // no failure stands once a font is made
     EXPECT_GT(platGlyphBitmap(font, platLastGlyphCode, &metrics, nullptr, 0), 0u);
     for (uint32_t code : {(uint32_t)platFirstGlyphCode - 1, (uint32_t)platLastGlyphCode + 1, 0xC4u}) {
         metrics = {1, 2, 3, 4, 5};
