@@ -68,9 +68,8 @@ static void keyDown(uint32_t key, bool repeat) {
     inputState.keys[key] = 1;
     SystemKey* entry = systemKey(key);
     if (!entry) return;
-    if (entry->downSinceIdlePass && !repeat) entry->pressesWaiting += 1;
+    if (entry->downSinceIdlePass && !repeat) entry->pressesWaiting += 1;  // its pass decides its release
     entry->downSinceIdlePass = entry->held = true;
-    entry->releaseAfterIdlePass = false;
 }
 
 static void keyUp(uint32_t key) {

@@ -68,8 +68,14 @@ TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
         send(WM_KEYDOWN, key);
         idlePassDone();
         EXPECT_EQ(inputState.keys[key], 1) << key;
+        idlePassDone();  // the second press's pass, the key still held
+        EXPECT_EQ(inputState.keys[key], 1) << key;
         send(WM_KEYUP, key);
-        idlePassDone();  // the second press's pass
+        EXPECT_EQ(inputState.keys[key], 0) << key;
+        send(WM_KEYDOWN, key);  // a repeat before the pass is no press of its own
+        send(WM_KEYDOWN, key, 1 | keyWasDown);
+        send(WM_KEYUP, key);
+        idlePassDone();
         EXPECT_EQ(inputState.keys[key], 0) << key;
     }
     send(WM_KEYDOWN, 'Q');  // other keys follow their messages alone
