@@ -23,7 +23,7 @@ static bool holds(const ModeRecord& record, uint32_t holder) {
 
 // The record with its live holders only. A record cut short, or with no user's mode, is none.
 static ModeRecord readRecord(const ModeStore& store) {
-    uint32_t values[modeRecordValues];
+    uint32_t values[modeRecordValues] = {};
     uint32_t count = store.read(values, modeRecordValues);
     ModeRecord record = {};
     if (count < 4 || count > modeRecordValues || values[0] == 0 || values[1] == 0) return record;

@@ -297,7 +297,7 @@ TEST_F(ShellWindowTest, FullscreenShowsThePictureInItsShapeBetweenBlackBarsAndAW
         ScreenRect shown;
     } layouts[] = {{0, 1920, 1080, {0, 0, 1920, 1080}}, {1, 1920, 1080, {240, 0, 1440, 1080}},
                    {1, 1024, 768, {0, 0, 1024, 768}},   {1, 1365, 768, {170, 0, 1024, 768}},
-                   {1, 800, 1000, {0, 200, 800, 600}},  {1, 0, 0, {0, 0, 0, 1}}};
+                   {1, 800, 1001, {0, 200, 800, 600}},  {1, 0, 0, {0, 0, 0, 1}}};  // the odd row below
     for (const auto& layout : layouts) {
         displayConfig.fullscreen = layout.fullscreen;
         resizeViewport(layout.width, layout.height);

@@ -3,6 +3,7 @@
 // letting go in either order, killed holders, records cut short or full, and the store's lock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -10,12 +11,11 @@
 
 namespace {
 
-// A display with the modes the tests use, and a record on it.
-struct FakeDisplay {
+struct {
     std::vector<uint32_t> record;
     std::set<uint32_t> marked;
     ScreenSize mode;
-    bool locked, reachable = true;
+    bool locked, reachable;
     int outsideLock;  // calls made without the lock
 } fake;
 
@@ -23,38 +23,28 @@ bool touch() {
     fake.outsideLock += !fake.locked;
     return true;
 }
-bool lock() {
-    fake.locked = fake.reachable;
-    return fake.reachable;
-}
-void unlock() { fake.locked = false; }
-uint32_t readRecord(uint32_t* values, uint32_t capacity) {
-    touch();
-    uint32_t count = 0;
-    for (; count < fake.record.size() && count < capacity; ++count) values[count] = fake.record[count];
-    return count;
-}
-void writeRecord(const uint32_t* values, uint32_t count) {
-    touch();
-    fake.record.assign(values, values + count);
-}
-void mark(uint32_t holder, bool holding) {
-    touch();
-    if (holding) fake.marked.insert(holder);
-    else fake.marked.erase(holder);
-}
-bool alive(uint32_t holder) { return touch() && fake.marked.count(holder) > 0; }
-ScreenSize current() { return touch() ? fake.mode : ScreenSize{}; }
-bool set(ScreenSize size) {
-    touch();
-    bool known = (size.width == 1920 && size.height == 1080) || (size.width == 800 && size.height == 600) ||
-                 (size.width == 1280 && size.height == 1024);
-    if (known) fake.mode = size;
-    return known;
-}
-const ModeStore store = {lock, unlock, readRecord, writeRecord, mark, alive, current, set};
+// The display's modes: 1920x1080, 1280x1024 and 800x600.
+bool known(ScreenSize s) { return s.width == 1280 || (s.height > 0 && (s.height * 16 / 9 == s.width || s.height * 4 / 3 == s.width)); }
+const ModeStore store = {
+    [] { return fake.locked = fake.reachable; }, [] { fake.locked = false; },
+    [](uint32_t* values, uint32_t capacity) {
+        uint32_t count = touch() ? (uint32_t)std::min<size_t>(fake.record.size(), capacity) : 0;
+        std::copy_n(fake.record.begin(), count, values);
+        return count;
+    },
+    [](const uint32_t* values, uint32_t count) { touch() && (fake.record.assign(values, values + count), true); },
+    [](uint32_t holder, bool on) { touch() && (on ? fake.marked.insert(holder).second : fake.marked.erase(holder)); },
+    [](uint32_t holder) { return touch() && fake.marked.count(holder) > 0; }, [] { return touch() ? fake.mode : ScreenSize{}; },
+    [](ScreenSize size) { return touch() && known(size) && (fake.mode = size, true); }};
 
-enum Action { hold, letGo, killed, userChose };
+const ScreenSize desk = {1920, 1080}, small = {800, 600}, other = {1280, 1024}, none = {0, 0};
+std::vector<uint32_t> full(uint32_t more) {  // a record of 64 live holders, and more values after
+    std::vector<uint32_t> values = {1920, 1080, 800, 600};
+    for (uint32_t holder = 100; holder < 100 + maxModeHolders + more; ++holder) values.push_back(holder);
+    return values;
+}
+
+enum Action { hold, letGo, killed, userChose, recordIs, unreachable };
 struct Step {
     Action action;
     uint32_t copy;      // its fullscreen window
@@ -64,77 +54,60 @@ struct Step {
     std::vector<uint32_t> record;
 };
 
-const ScreenSize desk = {1920, 1080}, small = {800, 600}, other = {1280, 1024}, none = {0, 0};
-
 void play(const std::vector<Step>& steps) {
     fake = {};
+    fake.reachable = true;
     for (size_t i = 0; i < steps.size(); ++i) {
         const Step& step = steps[i];
         fake.mode = step.before;
         ScreenSize given = none;
-        if (step.action == hold) given = userModeHold(store, step.copy, small);
-        if (step.action == letGo) userModeLetGo(store, step.copy, desk);
+        if (step.action == recordIs) fake.record = step.record;
+        for (uint32_t value : fake.record)
+            if (step.action == recordIs && value >= 100) fake.marked.insert(value);  // full()'s live holders
+        fake.reachable = step.action != unreachable;
+        if (step.action == hold || step.action == unreachable) given = userModeHold(store, step.copy, small);
+        if (step.action == letGo || step.action == unreachable) userModeLetGo(store, step.copy, other);
         if (step.action == killed) fake.marked.erase(step.copy);  // its window went with its connection
-        if (step.action == userChose) set(step.after);
+        if (step.action == userChose) fake.mode = step.after;
         EXPECT_EQ(given.width * 10000 + given.height, step.given.width * 10000 + step.given.height) << "step " << i;
         EXPECT_EQ(fake.mode.width * 10000 + fake.mode.height, step.after.width * 10000 + step.after.height) << "step " << i;
-        EXPECT_EQ(fake.record, step.record) << "step " << i;
+        if (step.action != recordIs) {
+            EXPECT_EQ(fake.record, step.record) << "step " << i;
+        }
     }
+    EXPECT_EQ(fake.outsideLock, 0);
 }
 
 TEST(UserMode, TheLastCopyOutReturnsTheDisplayWhateverTheOrder) {
-    for (bool firstLeavesFirst : {true, false}) {
-        uint32_t first = firstLeavesFirst ? 11 : 22, second = firstLeavesFirst ? 22 : 11;
+    for (uint32_t first : {11u, 22u}) {
         play({{hold, 11, desk, desk, desk, {1920, 1080, 800, 600, 11}},
               {hold, 22, small, desk, small, {1920, 1080, 800, 600, 11, 22}},  // not the display's mode
               {hold, 22, small, desk, small, {1920, 1080, 800, 600, 11, 22}},  // holding twice is once
               // SDL of the first copy left for its desktop mode: the other is still fullscreen
-              {letGo, first, desk, none, small, {1920, 1080, 800, 600, second}},
-              {letGo, second, small, none, desk, {}}});
-        EXPECT_EQ(fake.marked, std::set<uint32_t>{});
-        EXPECT_EQ(fake.outsideLock, 0);
+              {letGo, first, desk, none, small, {1920, 1080, 800, 600, 33 - first}},
+              {letGo, 33 - first, small, none, desk, {}}});
+        EXPECT_EQ(fake.marked.size(), 0u);
     }
 }
 
-TEST(UserMode, KilledHoldersCountOnlyWhileTheDisplayIsInTheirMode) {
+TEST(UserMode, KilledHoldersCountWhileTheDisplayIsInTheirModeAndRecordsCutShortOrFullTakeNoMore) {
     play({{hold, 11, desk, desk, desk, {1920, 1080, 800, 600, 11}},
           {killed, 11, small, none, small, {1920, 1080, 800, 600, 11}},
           {hold, 22, small, desk, small, {1920, 1080, 800, 600, 22}},  // the dead holder drops out
           {killed, 22, small, none, small, {1920, 1080, 800, 600, 22}},
           {userChose, 0, small, none, other, {1920, 1080, 800, 600, 22}},
           {hold, 33, other, other, other, {1280, 1024, 800, 600, 33}},  // the user's choice since
-          {letGo, 33, small, none, other, {}}});
-}
-
-TEST(UserMode, ARecordCutShortIsNoneAFullOneTakesNoMoreAndNoDisplayHoldsNothing) {
-    fake = {};
-    fake.mode = other;
-    fake.record = {1920, 1080, 800};
-    EXPECT_EQ(userModeHold(store, 5, small).width, 1280);  // cut short: the current mode is the user's
-    EXPECT_EQ(fake.record, (std::vector<uint32_t>{1280, 1024, 800, 600, 5}));
-    std::vector<uint32_t> full = {1920, 1080, 800, 600};
-    for (uint32_t holder = 100; holder < 100 + maxModeHolders; ++holder) {
-        full.push_back(holder);
-        fake.marked.insert(holder);
-    }
-    fake.record = full;
-    fake.mode = small;
-    EXPECT_EQ(userModeHold(store, 7, small).width, 1920);
-    EXPECT_EQ(fake.record, full);  // no room for 7
-    fake.record.push_back(8);      // a longer one is read as far as a record goes
-    EXPECT_EQ(userModeHold(store, 9, small).width, 1920);
-    EXPECT_EQ(fake.record, full);
-    fake.record.clear();
-    fake.mode = none;  // the mode cannot be read: nothing is held
-    EXPECT_EQ(userModeHold(store, 5, small).width, 0);
-    EXPECT_EQ(fake.record, std::vector<uint32_t>{});
-    userModeLetGo(store, 5, other);  // with the record lost, back to the mode this copy was given
-    EXPECT_EQ(fake.mode.width, 1280);
-    fake.reachable = false;
-    EXPECT_EQ(userModeHold(store, 5, small).width, 0);
-    userModeLetGo(store, 5, desk);
-    EXPECT_EQ(fake.mode.width, 1280);
-    EXPECT_EQ(fake.outsideLock, 0);
+          {letGo, 33, small, none, other, {}},
+          {recordIs, 0, other, none, other, {1920, 1080, 800}},
+          {hold, 5, other, other, other, {1280, 1024, 800, 600, 5}},  // cut short: none
+          {recordIs, 0, small, none, small, full(0)},
+          {hold, 7, small, desk, small, full(0)},  // no room for 7, yet its user's mode
+          {recordIs, 0, small, none, small, full(1)},
+          {hold, 9, small, desk, small, full(0)},  // read as far as a record goes
+          {recordIs, 0, none, none, none, {}},
+          {hold, 5, none, none, none, {}},  // the mode cannot be read: nothing held
+          {letGo, 5, none, none, other, {}},  // the record lost: the mode this copy was given
+          {unreachable, 5, desk, none, desk, {}}});
 }
 
 }  // namespace
