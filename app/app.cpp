@@ -72,6 +72,9 @@ static bool startUp(Scene* scenes, const EmbeddedFile* iconFile) {
     frameCallback = checkSystemKeys;
     if (!createMainWindow(windowProc)) return false;
     buildGlyphFont("Arial", fontHeight, fontWeight, &programFont);
+    // Without a face the game plays on with its text missing; the player learns why, once.
+    if (!programFont.listBase)
+        platReportError(*platLastError() ? platLastError() : "the font of the game's text cannot be built");
     sequencer.scenes = scenes;
     startSequencer(sequencer);
     return true;

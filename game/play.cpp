@@ -39,12 +39,13 @@ int32_t rounded(float value) { return (int32_t)roundToInt(value); }
 
 bool firstWalkPicture(uint32_t now) { return now % walkCycle < walkHalf; }
 
-// The mouse in virtual pixels. A window without a client area keeps the last mapping.
+// The mouse in virtual pixels, through the box the picture is shown in (a bar left of it or above
+// maps to its edge). A window without a client area keeps the last mapping.
 void mapMouse() {
-    uint32_t width = (uint32_t)currentRect.width, height = (uint32_t)currentRect.height;
-    if (currentRect.width <= 0 || currentRect.height <= 0) return;
-    virtualMouse.x = displayConfig.width * inputState.mouseX / width;
-    virtualMouse.y = displayConfig.height * inputState.mouseY / height;
+    if (shownRect.width <= 0 || shownRect.height <= 0) return;
+    int32_t x = (int32_t)inputState.mouseX - shownRect.x, y = (int32_t)inputState.mouseY - shownRect.y;
+    virtualMouse.x = displayConfig.width * (uint32_t)(x > 0 ? x : 0) / (uint32_t)shownRect.width;
+    virtualMouse.y = displayConfig.height * (uint32_t)(y > 0 ? y : 0) / (uint32_t)shownRect.height;
 }
 
 void drawField() {

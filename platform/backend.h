@@ -96,7 +96,8 @@ void backendSwapBuffers(int32_t window);
 void backendShutdown();
 
 // Opens the face for the slot: weight 100..900, pixelHeight 1..maxGlyphHeight, face name short
-// enough for platform.h's limit. False when no face can be had.
+// enough for platform.h's limit. False with the error set (what to install, where that helps) when no
+// face can be had.
 bool backendOpenFont(int32_t font, const char* faceName, int32_t pixelHeight, int32_t weight);
 void backendCloseFont(int32_t font);
 // As platGlyphBitmap, for a printable code; metrics arrive zeroed.

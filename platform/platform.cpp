@@ -517,15 +517,19 @@ void platShutdown() {
 // --- Fonts --------------------------------------------------------------------------------------
 
 PlatFont* platCreateFont(const char* faceName, int32_t pixelHeight, int32_t weight) {
-    if (!faceName || strlen(faceName) > platMaxFaceName || pixelHeight <= 0 || pixelHeight > platMaxGlyphHeight)
+    if (!faceName || strlen(faceName) > platMaxFaceName || pixelHeight <= 0 || pixelHeight > platMaxGlyphHeight) {
+        platformSetError("no font for a face name or height outside the limits");
         return nullptr;
+    }
     weight = weight < 100 ? 100 : weight > 900 ? 900 : weight;
     for (int32_t slot = 0; slot < maxFonts; ++slot) {
         if (fonts[slot].open) continue;
         if (!backendOpenFont(slot, faceName, pixelHeight, weight)) return nullptr;
         fonts[slot].open = true;
+        lastError[0] = 0;
         return &fonts[slot];
     }
+    platformSetError("too many fonts");
     return nullptr;
 }
 

@@ -133,13 +133,18 @@ struct PlatWindowSpec {
     bool doubleBuffer;
 };
 
-// Creates a hidden window. Sends WM_CREATE, WM_SIZE and WM_MOVE to its procedure before returning,
+// Creates a hidden window. The first one starts the system's display: from then on a termination
+// signal (SIGTERM, SIGINT, SIGHUP; not one the process ignores) is a close asked for no window.
+// Sends WM_CREATE, WM_SIZE and WM_MOVE to its procedure before returning,
 // and posts WM_SYSCOMMAND SC_SCREENSAVE and SC_MONITORPOWER (the screen saver stays off unless the
 // program passes them on to platDefWindowProc). Returns null when no window can be made (a client
 // side outside 1..platMaxWindowSide, too many windows, no display, or only a display that shows
 // nothing when one that does was wanted); platLastError() says why.
 PlatWindow* platCreateWindow(const PlatWindowSpec* spec);
-// Shows, raises and focuses the window; sends WM_ACTIVATE (WA_ACTIVE, not minimised).
+// Shows, raises and focuses the window; sends WM_ACTIVATE (WA_ACTIVE, not minimised). Waits for a
+// window manager to show it at most 5 s (asking again now and then), less once a termination signal
+// has come; past that the program goes on with a line on standard error, and the window shows
+// whenever the manager gets to it.
 void platShowWindow(PlatWindow* window);
 // Sends WM_ACTIVATE (WA_INACTIVE) and WM_DESTROY, then destroys the window and drops its queued
 // messages (its releases excepted) and lets go of held input (see platPeekMessage). Null is ignored.
@@ -207,7 +212,8 @@ struct PlatGlyphMetrics {
 
 // Opens the face the system resolves for the name (at most platMaxFaceName bytes) and weight
 // (400 regular, 600 semibold; taken into 100..900) with an em height of pixelHeight
-// (1..platMaxGlyphHeight). Returns null when no face can be found or loaded.
+// (1..platMaxGlyphHeight). Returns null when no face can be found or loaded; platLastError() then
+// says why and, for a face the system lacks, what to install.
 PlatFont* platCreateFont(const char* faceName, int32_t pixelHeight, int32_t weight);
 void platDeleteFont(PlatFont* font);
 // Rasterises a character code (platFirstGlyphCode..platLastGlyphCode) into a coverage bitmap of
@@ -227,7 +233,7 @@ const char* platFontDescription(PlatFont* font);
 int32_t platWriteStdout(const void* bytes, uint32_t count);
 // Writes one line of text to standard error (a newline is added).
 void platReportError(const char* text);
-// Why the last window or context creation failed; never null.
+// Why the last window, context or font creation failed (empty once a font was created); never null.
 const char* platLastError();
 // Ends the video system; windows and contexts must already be gone.
 void platShutdown();

@@ -8,13 +8,16 @@
 InputState inputState = {};
 
 // Escape and F1 act in checkSystemKeys, which runs once per idle pass. A press released before
-// that pass would go unseen (a quick tap on a slow frame), so such a release waits for the pass.
+// that pass would go unseen (a quick tap on a slow frame), so such a release waits for the pass; and
+// further presses before it (quick taps on a slow machine) each get a pass of their own after it.
 struct SystemKey {
     uint32_t key;
     bool downSinceIdlePass;
     bool releaseAfterIdlePass;
+    uint32_t pressesWaiting;  // presses after the first since the last idle pass
+    bool held;                // its last message was a press
 };
-static SystemKey systemKeys[2] = {{VK_ESCAPE, false, false}, {VK_F1, false, false}};
+static SystemKey systemKeys[2] = {{VK_ESCAPE, false, false, 0, false}, {VK_F1, false, false, 0, false}};
 
 static SystemKey* systemKey(uint32_t key) {
     for (SystemKey& entry : systemKeys)
@@ -25,7 +28,11 @@ static SystemKey* systemKey(uint32_t key) {
 void idlePassDone() {
     for (SystemKey& entry : systemKeys) {
         if (entry.releaseAfterIdlePass) inputState.keys[entry.key] = 0;
-        entry = {entry.key, false, false};
+        bool another = entry.pressesWaiting > 0;
+        if (another) inputState.keys[entry.key] = 1;  // the next press, for the next pass
+        entry.downSinceIdlePass = another;
+        entry.releaseAfterIdlePass = another && !entry.held;
+        entry.pressesWaiting -= another ? 1 : 0;
     }
 }
 
@@ -57,13 +64,17 @@ static void buttonUp(ButtonTap& tap) {
     else *tap.flag = 0;
 }
 
-static void keyDown(uint32_t key) {
+static void keyDown(uint32_t key, bool repeat) {
     inputState.keys[key] = 1;
-    if (SystemKey* entry = systemKey(key)) *entry = {key, true, false};
+    SystemKey* entry = systemKey(key);
+    if (!entry) return;
+    if (entry->downSinceIdlePass && !repeat) entry->pressesWaiting += 1;  // its pass decides its release
+    entry->downSinceIdlePass = entry->held = true;
 }
 
 static void keyUp(uint32_t key) {
     SystemKey* entry = systemKey(key);
+    if (entry) entry->held = false;
     if (entry && entry->downSinceIdlePass) entry->releaseAfterIdlePass = true;
     else inputState.keys[key] = 0;
 }
@@ -87,7 +98,7 @@ int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32
         // F1 switches the display mode once per press: the key's repeat would switch it again and
         // again, and a monitor resyncs on every switch.
         if ((wParam & 0xFF) == VK_F1 && (lParam & keyWasDown)) return 0;
-        keyDown(wParam & 0xFF);
+        keyDown(wParam & 0xFF, (lParam & keyWasDown) != 0);
         return 0;
     case WM_KEYUP:
         keyUp(wParam & 0xFF);

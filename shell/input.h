@@ -19,7 +19,8 @@ extern InputState inputState;
 // Turns window messages into inputState, appFlags.active, currentRect and the viewport; a close
 // request posts the quit (code 0); screen saver and monitor power-off requests are swallowed.
 // Escape and F1 are never missed: when one is released before the idle pass after its press has
-// run, its entry stays 1 until that pass is done (idlePassDone), then reads 0. Clicks are never
+// run, its entry stays 1 until that pass is done (idlePassDone), then reads 0; each further press
+// (not a repeat) before that pass reads 1 again for one pass of its own after it. Clicks are never
 // missed either: a button released before a frame has run since its press reads pressed until one
 // has (framePresented).
 int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam);

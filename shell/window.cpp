@@ -2,12 +2,16 @@
 // The main window and its OpenGL context: create, destroy, viewport, default state, present.
 #include "shell/window.h"
 
+#include <string.h>
+
 #include "platform/gl.h"
 #include "shell/config.h"
 
 ScreenRect windowedRect = {0, 0, 800, 600};
 ScreenRect fullscreenRect = {0, 0, 800, 600};
 ScreenRect currentRect = {0, 0, 800, 600};
+ScreenRect shownRect = {0, 0, 800, 600};
+static int32_t clientWidth = 800, clientHeight = 600;  // the client area the shown box was laid out in
 
 PlatWindow* mainWindow = nullptr;
 PlatContext* renderContext = nullptr;
@@ -97,10 +101,52 @@ void storeClientSize(PlatWindow* window, ScreenRect& rect) {
     rect.height = height;
 }
 
+// In a window the picture stretches to the client area, whatever its shape, as it always has. In
+// fullscreen the display may have no mode of the picture's shape (a Wayland desktop, a wide panel, a
+// second copy started in another's mode): there it keeps its shape, as large as fits, centred.
+static ScreenRect shownBox(int32_t width, int32_t height) {
+    int64_t pictureWidth = displayConfig.width, pictureHeight = displayConfig.height;
+    if (!displayConfig.fullscreen || width <= 0 || pictureWidth == 0 || pictureHeight == 0) return {0, 0, width, height};
+    if (width * pictureHeight > height * pictureWidth) {
+        int32_t boxWidth = (int32_t)(height * pictureWidth / pictureHeight);
+        return {(width - boxWidth) / 2, 0, boxWidth, height};
+    }
+    int32_t boxHeight = (int32_t)(width * pictureHeight / pictureWidth);
+    return {0, (height - boxHeight) / 2, width, boxHeight};
+}
+
 void resizeViewport(uint32_t width, uint32_t height) {
     if (height == 0) height = 1;
-    glViewport(0, 0, (GLsizei)width, (GLsizei)height);
+    clientWidth = (int32_t)width;
+    clientHeight = (int32_t)height;
+    shownRect = shownBox(clientWidth, clientHeight);
+    glViewport(shownRect.x, clientHeight - shownRect.y - shownRect.height, shownRect.width, shownRect.height);
     if (currentPreset) currentPreset();
+}
+
+// The bars beside or above and below the shown box are black, whatever a frame cleared them to.
+static void blackenBars() {
+    if (shownRect.x == 0 && shownRect.y == 0) return;
+    int32_t width = clientWidth, height = clientHeight, bottom = height - shownRect.y - shownRect.height;
+    int32_t bars[2][4] = {{0, 0, shownRect.x, height}, {shownRect.x + shownRect.width, 0, width, height}};
+    if (shownRect.x == 0) {
+        int32_t above[2][4] = {{0, 0, width, bottom}, {0, bottom + shownRect.height, width, height}};
+        memcpy(bars, above, sizeof bars);
+    }
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    GLint box[4];
+    GLfloat clear[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    for (const int32_t* bar : bars) {
+        glScissor(bar[0], bar[1], bar[2] - bar[0], bar[3] - bar[1]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (!scissor) glDisable(GL_SCISSOR_TEST);
 }
 
 bool applyDefaultGlState() {
@@ -121,6 +167,7 @@ bool applyDefaultGlState() {
 }
 
 void presentFrame() {
+    blackenBars();
     glFinish();
     platSwapBuffers(mainWindow);
 }

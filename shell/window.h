@@ -17,6 +17,10 @@ struct ScreenRect {
 extern ScreenRect windowedRect;    // where the windowed window opens
 extern ScreenRect fullscreenRect;  // where the fullscreen window opens
 extern ScreenRect currentRect;     // the live window, kept up to date by WM_MOVE and WM_SIZE
+// Where in the client area the picture is shown (x, y from its top-left, pixels): all of it in a
+// window; in fullscreen the largest box of the picture's shape, centred, with black bars around it.
+// Laid out by resizeViewport; readers map the pointer through it.
+extern ScreenRect shownRect;
 
 extern PlatWindow* mainWindow;     // null while no window exists
 extern PlatContext* renderContext; // null until the first window; kept across switches
@@ -42,9 +46,11 @@ void releaseRenderContext();
 void storeWindowPosition(PlatWindow* window, ScreenRect& rect);
 // Sets rect.width, rect.height from the client size; untouched when the window is null.
 void storeClientSize(PlatWindow* window, ScreenRect& rect);
-// Viewport = the client area (a height of 0 counts as 1); then re-runs currentPreset.
+// Lays out shownRect in a client area of that size (a height of 0 counts as 1) and makes it the
+// viewport; then re-runs currentPreset.
 void resizeViewport(uint32_t width, uint32_t height);
 // The starting GL state of every new window. Always true.
 bool applyDefaultGlState();
-// Finishes the frame's drawing and shows it. (The sequencer's tick then tells the input state.)
+// Blackens the bars around shownRect (the GL state is left as it was), finishes the frame's drawing
+// and shows it. (The sequencer's tick then tells the input state.)
 void presentFrame();

@@ -16,7 +16,7 @@
 set -e
 group=${1:-test}
 run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
- libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev fonts-liberation2 googletest libgtest-dev libpng-dev"
+ libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev libxi-dev fonts-liberation2 googletest libgtest-dev libpng-dev"
 web="emscripten brotli"
 # The real binary under a private X server, driven and looked at from outside.
 xserver="xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils imagemagick"

@@ -45,17 +45,26 @@ static bool resolveFace(const char* faceName, int32_t weight, char* file, size_t
     return found;
 }
 
+// What a player can do about a missing face: the package the program's own face names resolve to.
+static const char installHint[] = "install fonts-liberation2 (Liberation Sans stands in for Arial)";
+
 bool backendOpenFont(int32_t slot, const char* faceName, int32_t pixelHeight, int32_t weight) {
     NativeFont* font = &fonts[slot];
-    if (!library && FT_Init_FreeType(&library) != 0) return false;
+    if (!library && FT_Init_FreeType(&library) != 0) {
+        platformSetError("cannot start FreeType to draw \"%s\"", faceName);
+        return false;
+    }
     int index = 0;
     bool embolden = false;
     char file[512];
-    if (!resolveFace(faceName, weight, file, sizeof file, &index, &embolden)) return false;
+    if (!resolveFace(faceName, weight, file, sizeof file, &index, &embolden)) {
+        platformSetError("no font answers to \"%s\" (fontconfig finds no scalable face); %s", faceName, installHint);
+        return false;
+    }
     FT_Face face = nullptr;
-    if (FT_New_Face(library, file, index, &face) != 0) return false;
-    if (FT_Set_Pixel_Sizes(face, 0, (FT_UInt)pixelHeight) != 0) {
-        FT_Done_Face(face);
+    if (FT_New_Face(library, file, index, &face) != 0 || FT_Set_Pixel_Sizes(face, 0, (FT_UInt)pixelHeight) != 0) {
+        if (face) FT_Done_Face(face);
+        platformSetError("cannot load %s, the font fontconfig gives for \"%s\"; %s", file, faceName, installHint);
         return false;
     }
     font->face = face;

@@ -11,11 +11,13 @@
 #include <strings.h>
 
 #include "platform/sdl/user_mode.h"
+#include "platform/sdl/x11_keys.h"
 
 struct NativeWindow {
     SDL_Window* sdl;
     uint32_t id;
     bool fullscreen;
+    uint32_t xWindow;  // under X, else 0
 };
 
 static NativeWindow natives[maxWindows];
@@ -29,31 +31,14 @@ static SDL_GLContext context;
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
 static ScreenSize userMode;  // what the display returns to, while this copy holds a temporary mode
-static bool holdingMode;
-static volatile sig_atomic_t hangupPending;
+static uint32_t modeHolder;  // the X window that holds it for this copy, 0 while none does
+static volatile sig_atomic_t quitSignalled;  // a termination signal came, not yet handed over
 
-// Keys held while a window of ours went away, by their X key code. SDL lets go of every key when
-// the window with the keyboard focus is destroyed (a mode switch), so the key's repeat in the next
-// window arrives as a fresh press; it is the same press until the X server reports the key up,
-// which it may report to no window of ours, so it is asked.
-static bool destroyingWindow;
 static Display* xDisplay;  // the X connection under SDL's x11 driver, else null
-static uint8_t heldThroughSwitch[SDL_NUM_SCANCODES];
-
-static uint8_t xKeyCode(SDL_Keycode key) {
-    KeySym symbol = XStringToKeysym(SDL_GetKeyName(key));
-    return xDisplay && symbol != NoSymbol ? (uint8_t)XKeysymToKeycode(xDisplay, symbol) : 0;
-}
-
-static void forgetKeysLetGo() {
-    bool any = false;
-    for (uint8_t code : heldThroughSwitch) any = any || code;
-    if (!any || !xDisplay) return;
-    char down[32];
-    XQueryKeymap(xDisplay, down);
-    for (uint8_t& code : heldThroughSwitch)
-        if (code && !(down[code / 8] & (1 << (code % 8)))) code = 0;
-}
+// The core KeyPress SDL is reading (seen through its SYSWMEVENT, which SDL sends before it looks the
+// window up), judged by the key watch (x11_keys.h); SDL's own key-down for it follows at once.
+static CorePress corePress = pressUnknown;
+static uint32_t destroyingXWindow;  // SDL still knows the window being destroyed
 
 // --- Translating SDL events ---------------------------------------------------------------
 
@@ -107,6 +92,29 @@ static bool buttonCode(uint8_t button, uint32_t* code) {
     }
 }
 
+// A key the X server reported to no window SDL delivers to (a window of ours destroyed, or none
+// while a switch's new window has not the focus yet): the player's all the same.
+static void handOverKey(const char* keyName, bool down) {
+    uint32_t key = keyName ? virtualKey(SDL_GetKeyFromName(keyName)) : 0;
+    if (key) platformTakeInput({inputKey, noWindowNamed, key, down, false, 0, 0, false});
+}
+
+static bool sdlKnows(uint32_t xWindow) {
+    for (const NativeWindow& window : natives)
+        if (window.sdl && window.xWindow == xWindow) return true;
+    return xWindow == destroyingXWindow;
+}
+
+// An X event SDL is about to read. Only key presses matter: whether the player made them, and
+// whether SDL will deliver them at all.
+static void takeCoreEvent(const XEvent& core) {
+    corePress = pressUnknown;
+    if (core.type != KeyPress) return;
+    CorePress judged = keyWatchClassify(core.xkey.keycode, (uint32_t)core.xkey.time);
+    if (sdlKnows((uint32_t)core.xkey.window)) corePress = judged;
+    else if (judged == pressFresh) handOverKey(keyWatchName(core.xkey.keycode), true);
+}
+
 // Hands one SDL event to the front end. False when the front end has no room for it.
 static bool handOver(const SDL_Event& event) {
     InputEvent input = {};
@@ -117,11 +125,15 @@ static bool handOver(const SDL_Event& event) {
         input.x = event.window.data1;
         input.y = event.window.data2;
         break;
+    case SDL_SYSWMEVENT:
+        if (event.syswm.msg && event.syswm.msg->subsystem == SDL_SYSWM_X11) takeCoreEvent(event.syswm.msg->msg.x11.event);
+        return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-        uint8_t& held = heldThroughSwitch[event.key.keysym.scancode % SDL_NUM_SCANCODES];
-        bool repeat = event.key.repeat != 0 || (event.type == SDL_KEYDOWN && held);
-        if (event.type == SDL_KEYUP) held = destroyingWindow ? xKeyCode(event.key.keysym.sym) : 0;
+        CorePress judged = event.type == SDL_KEYDOWN ? corePress : pressUnknown;
+        corePress = pressUnknown;
+        if (judged == pressTaken) return true;  // handed over already
+        bool repeat = judged == pressUnknown ? event.key.repeat != 0 : judged == pressRepeat;
         input = {inputKey, 0, virtualKey(event.key.keysym.sym), event.type == SDL_KEYDOWN,
                  (event.key.keysym.mod & KMOD_ALT) != 0, 0, 0, repeat};
         if (input.code == 0) return true;
@@ -156,13 +168,13 @@ static int takeRawEvent(void*, SDL_Event* event) { return handOver(*event) ? 0 :
 
 void backendPumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
-    if (hangupPending) {
+    if (quitSignalled) {
         SDL_Event quit = {};
         quit.type = SDL_QUIT;
-        if (handOver(quit)) hangupPending = 0;
+        if (handOver(quit)) quitSignalled = 0;
     }
     SDL_PumpEvents();
-    forgetKeysLetGo();  // after the pump: a repeat raised before the key went up is still a repeat
+    keyWatchPump();
     SDL_Event event;  // what the filter left in SDL's queue when the front end's was full
     while (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && handOver(event))
         SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -177,19 +189,24 @@ void backendWaitEvents(uint32_t timeoutMs) {
 
 // --- Video system, display mode, pointer -------------------------------------------------
 
-// SDL turns SIGINT and SIGTERM into SDL_QUIT; a hangup (the terminal closed) would kill the game
-// with the display still in its temporary mode, so it takes the same road. Only the flag is set
-// here: nothing else is safe inside a signal handler.
-static void noteHangup(int) { hangupPending = 1; }
+// A termination signal (SIGTERM, SIGINT, a hangup as the terminal closes) would kill the game with
+// the display still in its temporary mode, so from the moment the video system starts it is taken
+// as the player closing the window. The handlers are ours rather than SDL's, which take only SIGINT
+// and SIGTERM and are read only by SDL's own pump, which no wait of start-up runs. Only the flag is
+// set here: nothing else is safe inside a signal handler.
+static void noteQuitSignal(int) { quitSignalled = 1; }
 
-static void catchHangup(bool on) {
-    struct sigaction action = {}, old = {};
-    sigaction(SIGHUP, nullptr, &old);
-    if (on && old.sa_handler != SIG_DFL) return;  // ignored (nohup) or someone else's: leave it
-    if (!on && old.sa_handler != noteHangup) return;
-    action.sa_handler = on ? noteHangup : SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGHUP, &action, nullptr);
+static void catchQuitSignals(bool on) {
+    static const int quitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    for (int signal : quitSignals) {
+        struct sigaction action = {}, old = {};
+        sigaction(signal, nullptr, &old);
+        if (on && old.sa_handler != SIG_DFL) continue;  // ignored (nohup, a background job) or someone else's
+        if (!on && old.sa_handler != noteQuitSignal) continue;
+        action.sa_handler = on ? noteQuitSignal : SIG_DFL;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 static bool videoDriverIs(const char* name) {
@@ -205,6 +222,10 @@ static bool startVideo() {
     // A fullscreen window that loses focus stays as it is, as the shell expects.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // A Wayland client cannot change the display's mode; SDL would make up one and have the
+    // compositor stretch it over the screen. The screen's own size is left, where the shell shows
+    // the picture in its shape between bars.
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_MODE_EMULATION, "0");
     const char* asked = getenv("SDL_VIDEODRIVER");
     static const char noDisplay[] =
         "no display available: neither DISPLAY nor WAYLAND_DISPLAY names a running X server or Wayland compositor";
@@ -213,7 +234,10 @@ static bool startVideo() {
         return false;
     }
     if (!asked && !getenv("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    catchQuitSignals(true);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        catchQuitSignals(false);
         // Name the system that was tried: SDL tries Wayland when asked to, or when there is no X server.
         bool wayland = asked ? strcasecmp(asked, "wayland") == 0 : !getenv("DISPLAY");
         platformSetError(wayland ? "cannot open a display (%s); is WAYLAND_DISPLAY set to a running compositor?"
@@ -222,13 +246,14 @@ static bool startVideo() {
         return false;
     }
     SDL_SetEventFilter(takeRawEvent, nullptr);
-    catchHangup(true);
+    if (videoDriverIs("x11") && keyWatchStart(handOverKey)) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     // SDL may fall back to a driver that shows nothing; only a test that asks for one gets it.
     bool invisible = videoDriverIs("offscreen") || videoDriverIs("dummy");
     if (invisible && !(asked && strcasecmp(asked, SDL_GetCurrentVideoDriver()) == 0)) {
         if (getenv("DISPLAY")) platformSetError(noDisplay);
         else platformSetError("no display available: is WAYLAND_DISPLAY set to a running compositor?");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        catchQuitSignals(false);
         return false;
     }
     // Holding our own reference to the GL library keeps SDL from unloading it (and, with EGL,
@@ -236,6 +261,7 @@ static bool startVideo() {
     if (SDL_GL_LoadLibrary(nullptr) != 0) {
         platformSetError("cannot load OpenGL: %s", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        catchQuitSignals(false);
         return false;
     }
     return true;
@@ -259,24 +285,22 @@ static SDL_DisplayMode closestMode() {
 // Before a fullscreen window of ours takes the temporary mode: which mode is the user's. SDL takes
 // the mode the display had when it started, which is another copy's temporary one while that copy
 // runs; user_mode.h says how the copies share the user's.
-static void holdTemporaryMode() {
-    if (holdingMode || !videoDriverIs("x11")) return;
-    const char* display = getenv("DISPLAY");
-    ScreenSize current = xScreenSize(display);
-    if (current.width == 0) return;
+static void holdTemporaryMode(SDL_Window* sdl) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (modeHolder || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
     SDL_DisplayMode temporary = closestMode();
-    userMode = userModeHold(display, current, {temporary.w, temporary.h});
-    holdingMode = true;
+    XSync(info.info.x11.display, False);  // the window exists for the record's own connection
+    userMode = userModeHold(xModeStore, (uint32_t)info.info.x11.window, {temporary.w, temporary.h});
+    if (userMode.width > 0) modeHolder = (uint32_t)info.info.x11.window;
 }
 
-// After SDL has left the temporary mode (for the mode SDL took as the desktop's).
+// After SDL has left the temporary mode (for the mode SDL took as the desktop's): the user's mode,
+// or the temporary one again while another copy is still fullscreen in it.
 static void returnToUserMode() {
-    if (!holdingMode) return;
-    const char* display = getenv("DISPLAY");
-    ScreenSize now = xScreenSize(display);
-    if (now.width != userMode.width || now.height != userMode.height) xSetScreenSize(display, userMode);
-    userModeLetGo(display);
-    holdingMode = false;
+    if (!modeHolder) return;
+    userModeLetGo(xModeStore, modeHolder, userMode);
+    modeHolder = 0;
 }
 
 void backendRestoreDisplayMode() {
@@ -333,33 +357,87 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
         return false;
     }
     if (spec->fullscreen && wantedModeSet) {
-        holdTemporaryMode();
+        holdTemporaryMode(sdl);
         SDL_DisplayMode mode = closestMode();
         SDL_SetWindowDisplayMode(sdl, &mode);
     }
     if (sdl == parked) switchMode(sdl, spec);
     parked = nullptr;
-    natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen};
+    natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen, 0};
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_X11) xDisplay = info.info.x11.display;
+    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_X11) {
+        xDisplay = info.info.x11.display;
+        natives[slot].xWindow = (uint32_t)info.info.x11.window;
+        XSync(xDisplay, False);  // the window exists for the key watch's connection
+        keyWatchWindow(natives[slot].xWindow);
+    }
     return true;
 }
 
+static int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+static bool xWindowMapped(Window window) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(xDisplay, window, &attributes) && attributes.map_state != IsUnmapped;
+}
+
+// Under a window manager a window shows only when the manager maps it, and SDL waits for that without
+// a bound (a manager starting at the same moment may lose the request: then it never comes) and
+// deaf to signals. So the window is mapped here first: the request is made again now and then, a
+// termination signal ends the wait, and so does the deadline, after which the game goes on (the
+// window shows whenever the manager gets to it) and SDL is told it is mapped so that it does not wait.
+static void mapBeforeSdlWaits(SDL_Window* sdl) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!xDisplay || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Window window = info.info.x11.window;
+    enum { deadlineMs = 5000, askAgainMs = 500 };
+    uint32_t start = platReadSystemClock(), asked = start;
+    XMapRaised(xDisplay, window);
+    while (!xWindowMapped(window)) {
+        uint32_t now = platReadSystemClock();
+        if (quitSignalled || now - start >= deadlineMs) {
+            if (!quitSignalled) platReportError("the window manager has not shown the window yet; going on");
+            XEvent mapped = {};
+            mapped.xmap.type = MapNotify;
+            mapped.xmap.event = mapped.xmap.window = window;
+            XSendEvent(xDisplay, window, False, StructureNotifyMask, &mapped);
+            return;
+        }
+        if (now - asked >= askAgainMs) {
+            XMapRaised(xDisplay, window);
+            asked = now;
+        }
+        SDL_Delay(10);
+    }
+}
+
 void backendShowWindow(int32_t slot) {
-    SDL_ShowWindow(natives[slot].sdl);
-    SDL_RaiseWindow(natives[slot].sdl);
+    SDL_Window* sdl = natives[slot].sdl;
+    if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN)) mapBeforeSdlWaits(sdl);  // the parked window is
+    // Without a window manager at its start SDL gives the window the focus itself, which fails while
+    // it is not mapped yet; that error is no reason to end the program.
+    XErrorHandler sdlHandler = xDisplay ? XSetErrorHandler(ignoreXError) : nullptr;
+    SDL_ShowWindow(sdl);
+    SDL_RaiseWindow(sdl);
+    if (xDisplay) {
+        XSync(xDisplay, False);
+        XSetErrorHandler(sdlHandler);
+    }
 }
 
 void backendDestroyWindow(int32_t slot) {
-    SDL_Window* sdl = natives[slot].sdl;
+    NativeWindow destroying = natives[slot];
+    SDL_Window* sdl = destroying.sdl;
     natives[slot] = {};  // what SDL raises while the window goes is for a window no longer ours
     if (videoDriverIs("wayland") && !parked) {
         parked = sdl;
     } else {
-        destroyingWindow = true;
+        keyWatchDestroying(destroying.xWindow);
+        destroyingXWindow = destroying.xWindow;
         SDL_DestroyWindow(sdl);
-        destroyingWindow = false;
+        destroyingXWindow = 0;
     }
 }
 
@@ -431,9 +509,9 @@ void backendSwapBuffers(int32_t slot) { SDL_GL_SwapWindow(natives[slot].sdl); }
 void backendShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     xDisplay = nullptr;  // closed with the video system
-    memset(heldThroughSwitch, 0, sizeof heldThroughSwitch);
+    keyWatchStop();
     returnToUserMode();
-    catchHangup(false);
+    catchQuitSignals(false);
     if (parked) SDL_DestroyWindow(parked);
     parked = nullptr;
     SDL_GL_UnloadLibrary();

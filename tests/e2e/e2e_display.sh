@@ -1,9 +1,12 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The user's display mode comes back: under Xvfb at 1920x1080 with an 800x600 mode, two fullscreen
-# copies quit in either order, a hangup, and a copy killed outright followed by a normal run. The
-# command line leaves it alone: help (also with no display at all), version, an unknown option and
-# a stray argument; --window starts framed (under openbox) and F1 then takes the temporary mode.
+# Fullscreen without a mode of the picture's shape shows it letterboxed. The user's display mode
+# comes back: under Xvfb at 1920x1080 with an 800x600 mode, two fullscreen
+# copies quit in either order (the one left keeps the temporary mode until it quits), a hangup, and
+# a copy killed outright followed by a normal run. Without XDG_RUNTIME_DIR, as in a root shell or a
+# container: the copies share the user's mode on the display itself.
+# The command line leaves the mode alone: help (also with no display at all), version, an unknown
+# option and a stray argument; --window starts framed (under openbox) and F1 then takes the temporary mode.
 #
 # Usage: e2e_display.sh ZELMO VERSION
 set -u
@@ -11,14 +14,34 @@ ZELMO=$(realpath "$1")
 VERSION=$2
 . "$(dirname "$0")/xvfb_lib.sh"
 work_in_scratch_dir
-export XDG_RUNTIME_DIR="$WORK/run"  # where the copies share the user's mode
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset XDG_RUNTIME_DIR
 
 ( unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER; timeout 20 "$ZELMO" --help >out.txt 2>err.txt; echo $? >code.txt )
 check "zelmo --help with no display: code 0, the usage, nothing on stderr" \
     "$(cat code.txt) $(head -n 1 out.txt) $(wc -c <err.txt)" "0 Usage: zelmo [OPTION]... 0"
 
 start_xvfb 1920x1080x24 || exit 1
+
+# No mode of the picture's shape yet (only 1920x1080), under a window manager, as on a wide panel or a
+# Wayland desktop: the picture keeps its shape between black bars, and the pointer maps through it.
+start_window_manager || exit 1
+"$ZELMO" 2>>err.txt &
+PID=$!
+bars() { [ "$(pixel "$1" 100 540)" = 0,0,0 ] && [ "$(pixel "$1" 1800 540)" = 0,0,0 ]; }
+boxed_title() { bars "$1" && [ "$(pixel "$1" 960 90)" = 0,0,0 ] && [ "$(pixel "$1" 960 540)" != 0,0,0 ]; }
+boxed_field() { bars "$1" && [ "$(pixel "$1" 960 90)" != 0,0,0 ] && [ "$(pixel "$1" 250 540)" != 0,0,0 ] && [ "$(pixel "$1" 1670 540)" != 0,0,0 ]; }
+cursor_at_pointer() { [ "$(above "$(region_mean "$1" 40x40+1190+390 red)" 0.02)" = yes ]; }
+check_that "without a 4:3 mode the title is shown between black bars" wait_for_screen 30 box.ppm boxed_title
+xdotool mousemove 960 540 click 1
+check_that "a click in the middle starts a round, between the bars" wait_for_screen 30 box.ppm boxed_field
+xdotool mousemove 1200 400
+check_that "the game's pointer is drawn where the pointer is" wait_for_screen 30 box.ppm cursor_at_pointer
+wait_for_focus "$(window_of ZELMO)"
+check_escape "Escape ends it with code 0" $PID 30
+kill "$WM_PID"
+wait "$WM_PID" 2>/dev/null
+WM_PID=
+
 xrandr --newmode 800x600 0 800 0 0 0 600 0 0 0 && xrandr --addmode screen 800x600 || { echo "FAIL: no 800x600 mode"; exit 1; }
 
 mode() { xrandr 2>/dev/null | sed -n 's/.* current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
@@ -59,6 +82,7 @@ for order in "first second" "second first"; do
     set -- $order
     [ "$1" = first ] && quit_copy $FIRST TERM || quit_copy $SECOND TERM
     check "$order: the one that quits first ends with code 0" "$EXIT_CODE" 0
+    check "$order: the other is still fullscreen in the temporary mode" "$(mode)" 800x600
     [ "$2" = second ] && quit_copy $SECOND TERM || quit_copy $FIRST TERM
     check "$order: the other ends with code 0" "$EXIT_CODE" 0
     check_mode_back "quit $order: the display is back at its mode"

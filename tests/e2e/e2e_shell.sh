@@ -68,7 +68,7 @@ WIN=$(wait_for_window ZELMO) || { echo "FAIL: no window"; exit 1; }
 wait_exit $PID 20
 check "closing the window: code 0" "$EXIT_CODE" 0
 
-# Run 3: without any font the program still runs (its text just does not show).
+# Run 3: without any font the program says so once and still runs (its text just does not show).
 echo '<?xml version="1.0"?><fontconfig><cachedir>'"$WORK"'/fc-cache</cachedir></fontconfig>' >fonts.conf
 FONTCONFIG_FILE="$WORK/fonts.conf" "$ZELMO" 2>fonterr.txt &
 PID=$!
@@ -78,5 +78,8 @@ xdotool mousemove 400 300
 click 1
 check_that "without fonts: the game plays" wait_for_screen 20 shot4.ppm field_shown
 check_escape "without fonts: Escape ends with code 0" $PID 20
+check "without fonts: one line says what was looked for and what to install" "$(cat fonterr.txt)" \
+    'zelmo: no font answers to "Arial" (fontconfig finds no scalable face); install fonts-liberation2 (Liberation Sans stands in for Arial)'
+
 
 finish

@@ -1,7 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # The real binary under weston (its x11 backend inside Xvfb, with Xwayland), natively and through
-# Xwayland: the title, a click into a round, F1 twice and Escape. Wayland has no global screenshot,
+# Xwayland: the title, a click into a round, F1 twice and Escape; fullscreen, where a Wayland client
+# cannot change the mode, the picture is letterboxed. Wayland has no global screenshot,
 # so the screen is read off Xvfb's root, where weston shows its output.
 set -u
 ZELMO=$(realpath "$1")
@@ -18,14 +19,19 @@ xwayland_display() { sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p
 xwayland_known() { [ -S "$XDG_RUNTIME_DIR/zelmo-test" ] && [ -n "$(xwayland_display)" ]; }
 wait_until 60 xwayland_known || { echo "FAIL: weston did not start"; cat weston.log; exit 1; }
 
+# Fullscreen, the 800x600 picture keeps its shape on the 1024x600 screen: x 112 to 911, black beside.
+bars_black() {
+    [ "$(above "$(region_mean "$1" 100x600+0+0 lit)" 0.01)" = no ] &&
+        [ "$(above "$(region_mean "$1" 100x600+924+0 lit)" 0.01)" = no ]
+}
 title_shown() {
     [ "$(above "$(region_mean "$1" 1024x60+0+10 lit)" 0.05)" = no ] &&
-        [ "$(above "$(region_mean "$1" 1024x300+0+150 lit)" 0.9)" = yes ]
+        [ "$(above "$(region_mean "$1" 800x300+112+150 lit)" 0.9)" = yes ] && bars_black "$1"
 }
 # Weston's grey desktop shows around a window, never around the fullscreen field.
 fullscreen_field() {
-    [ "$(above "$(region_mean "$1" 1024x600+0+0 lit)" 0.99)" = yes ] &&
-        [ "$(above "$(region_mean "$1" 1024x600+0+0 smoke)" 0.05)" = no ]
+    [ "$(above "$(region_mean "$1" 800x600+112+0 lit)" 0.99)" = yes ] &&
+        [ "$(above "$(region_mean "$1" 1024x600+0+0 smoke)" 0.05)" = no ] && bars_black "$1"
 }
 # Through Xwayland weston sometimes takes a fullscreen window made after F1 out of fullscreen at once
 # (with the game's binary of before too); what the game asks for is a window the screen's size.

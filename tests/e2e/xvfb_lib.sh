@@ -16,12 +16,17 @@ start_xvfb() {
     wait_until 20 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb does not answer"; return 1; }
 }
 
-# A window manager (openbox), for the tests that want the windowing a desktop has.
+# A window manager (openbox), for the tests that want the windowing a desktop has. It runs once the
+# window its root property names exists (an ended manager leaves the property behind).
+window_manager_runs() {
+    local check
+    check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
+    [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME 2>/dev/null | grep -q Openbox
+}
 start_window_manager() {
-    openbox --sm-disable >"$XVFB_DIR/openbox.log" 2>&1 &
+    openbox --sm-disable >>"$XVFB_DIR/openbox.log" 2>&1 &
     WM_PID=$!
-    wait_until 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
-        { echo "openbox did not start"; cat "$XVFB_DIR/openbox.log"; return 1; }
+    wait_until 20 window_manager_runs || { echo "openbox did not start"; cat "$XVFB_DIR/openbox.log"; return 1; }
 }
 
 stop_xvfb() {
@@ -73,7 +78,8 @@ has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 wait_for_focus() { wait_until 20 has_focus "$1"; }
 
 # Waits for a child process to end within the given seconds; sets EXIT_CODE to its exit code,
-# or to "timeout" (and kills it). Must run in the shell that started the process.
+# or to "timeout" (and kills it outright: it may be deaf to SIGTERM). Must run in the shell that
+# started the process.
 wait_exit() {
     EXIT_CODE=timeout
     if wait_until "$2" sh -c "! kill -0 $1 2>/dev/null"; then
@@ -81,7 +87,7 @@ wait_exit() {
         EXIT_CODE=$?
         return 0
     fi
-    kill "$1" 2>/dev/null
+    kill -KILL "$1" 2>/dev/null
     wait "$1" 2>/dev/null
 }
 

@@ -11,6 +11,7 @@
 #include "draw/sprite.h"
 #include "game_fixture.h"
 #include "platform/gl.h"
+#include "shell/config.h"
 #include "shell/input.h"
 #include "shell/presets.h"
 #include "shell/window.h"
@@ -394,18 +395,31 @@ TEST_F(GameTest, CritterAtTheFarRightTurnsBackInsteadOfLeavingTheField) {
     EXPECT_LT(critterPos[0].x, 745.0f);
 }
 
-TEST_F(GameTest, AWindowWithoutClientAreaKeepsTheLastMouseMapping) {
+TEST_F(GameTest, TheMouseMapsThroughTheShownBoxAndAWindowWithoutClientAreaKeepsTheLastMapping) {
     enterPlay();
-    scriptMessage(WM_MOUSEMOVE, 0, makeLParam(400, 300));
-    EXPECT_TRUE(tickAfter(16));
-    EXPECT_EQ(virtualMouse.x, 400u);
-    currentRect.width = currentRect.height = 0;
-    EXPECT_TRUE(tickAfter(32));
-    EXPECT_EQ(xy(virtualMouse), std::make_pair(400u, 300u));
-    currentRect.width = 400;  // a window half as large: the mouse maps to twice its position
-    currentRect.height = 300;
-    EXPECT_TRUE(tickAfter(48));
-    EXPECT_EQ(xy(virtualMouse), std::make_pair(800u, 600u));
+    struct {
+        uint8_t fullscreen;
+        uint32_t width, height, mouseX, mouseY, x, y;
+    } cases[] = {
+        {0, 800, 600, 400, 300, 400, 300},
+        {0, 0, 0, 10, 10, 400, 300},          // no client area: the last mapping
+        {0, 400, 300, 400, 300, 800, 600},    // a window half as large: twice its position
+        {0, 1600, 300, 800, 150, 400, 300},   // a window stretches, whatever its shape
+        {1, 1920, 1080, 960, 540, 400, 300},  // fullscreen 16:9: the box is 1440 x 1080 at x 240
+        {1, 1920, 1080, 100, 1079, 0, 599},   // the left bar maps to the box's edge
+        {1, 1024, 768, 1023, 0, 799, 0},      // 4:3: the whole screen
+        {1, 800, 1000, 400, 500, 400, 300},   // tall: bars above and below, the box at y 200
+    };
+    uint32_t t = 16;
+    for (const auto& c : cases) {
+        displayConfig.fullscreen = c.fullscreen;
+        resizeViewport(c.width, c.height);
+        scriptMessage(WM_MOUSEMOVE, 0, makeLParam(c.mouseX, c.mouseY));
+        EXPECT_TRUE(tickAfter(t += 16));
+        EXPECT_EQ(xy(virtualMouse), std::make_pair(c.x, c.y)) << c.width << "x" << c.height << " " << c.mouseX;
+    }
+    displayConfig.fullscreen = 0;
+    resizeViewport(800, 600);
 }
 
 // The whole frame against a reference drawn from the layout: field, charge icons, the two displays

@@ -61,6 +61,7 @@ TEST(GlyphRasteriser, TakesHeightsNamesAndCodesOnlyWithinTheirLimits) {
     EXPECT_EQ(platCreateFont("Arial", platMaxGlyphHeight + 1, 400), nullptr);
     EXPECT_EQ(platCreateFont(nullptr, 12, 400), nullptr);
     EXPECT_EQ(platCreateFont(std::string(platMaxFaceName + 1, 'A').c_str(), 12, 400), nullptr);
+    EXPECT_STREQ(platLastError(), "no font for a face name or height outside the limits");
     // The smallest height, and the longest name (no face has it: the system's fallback face) are allowed.
     for (PlatFont* font : {platCreateFont("Arial", 1, 400), platCreateFont(std::string(platMaxFaceName, 'A').c_str(), 12, 400)}) {
         EXPECT_NE(font, nullptr);
@@ -73,6 +74,7 @@ TEST(GlyphRasteriser, TakesHeightsNamesAndCodesOnlyWithinTheirLimits) {
 
     PlatFont* font = platCreateFont("Arial", platMaxGlyphHeight, 600);  // the largest is allowed
     ASSERT_NE(font, nullptr);
+    EXPECT_STREQ(platLastError(), "");  // no failure stands once a font is made
     EXPECT_GT(platGlyphBitmap(font, platLastGlyphCode, &metrics, nullptr, 0), 0u);
     platGlyphBitmap(font, platFirstGlyphCode, &metrics, nullptr, 0);
     EXPECT_GT(metrics.advance, 0);  // the space has no ink, but it moves the pen

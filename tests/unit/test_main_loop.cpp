@@ -311,6 +311,23 @@ TEST_F(MainLoopTest, AnF1TapBetweenTwoFramesSwitchesOnceAndThenReadsReleased) {
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(mainLoopPass());
     EXPECT_EQ(displayConfig.fullscreen, 1 - before);  // one switch only
     EXPECT_EQ(frames.size(), 4u);
+    // Three taps and a press held, all between two passes (a slow machine): four switches, one a pass.
+    for (int tap = 0; tap < 3; ++tap) {
+        scriptMessage(WM_KEYDOWN, VK_F1);
+        scriptMessage(WM_KEYUP, VK_F1);
+    }
+    scriptMessage(WM_KEYDOWN, VK_F1);
+    scriptMessage(WM_KEYDOWN, VK_F1, 1 | keyWasDown);  // its repeat is no press
+    for (int message = 0; message < 8; ++message) EXPECT_TRUE(mainLoopPass());
+    std::vector<uint8_t> modes;
+    for (int pass = 0; pass < 5; ++pass) {
+        EXPECT_TRUE(mainLoopPass());
+        modes.push_back(displayConfig.fullscreen);
+        dispatchWaiting();
+    }
+    EXPECT_EQ(modes, (std::vector<uint8_t>{before, (uint8_t)(1 - before), before, (uint8_t)(1 - before),
+                                           (uint8_t)(1 - before)}));
+    EXPECT_EQ(inputState.keys[VK_F1], 0);  // held, taken by its switch
 
     // An Escape tap, seen by a callback that does not end the run: the entry reads 0 once the
     // idle pass after it is done, and a later press and release act at once again.

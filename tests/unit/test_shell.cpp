@@ -8,6 +8,7 @@
 #include "gl_fixture.h"
 #include "platform/gl.h"
 #include "scripted.h"
+#include "shell/config.h"
 #include "shell/input.h"
 #include "shell/presets.h"
 #include "shell/window.h"
@@ -62,12 +63,20 @@ TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
         EXPECT_EQ(inputState.keys[key], 1) << key;
         send(WM_KEYUP, key);
         EXPECT_EQ(inputState.keys[key], 0) << key;
-        send(WM_KEYDOWN, key);  // pressed again after a deferred release: held again
+        send(WM_KEYDOWN, key);  // pressed again after a deferred release: held, for a pass of its own
         send(WM_KEYUP, key);
         send(WM_KEYDOWN, key);
         idlePassDone();
         EXPECT_EQ(inputState.keys[key], 1) << key;
+        idlePassDone();  // the second press's pass, the key still held
+        EXPECT_EQ(inputState.keys[key], 1) << key;
         send(WM_KEYUP, key);
+        EXPECT_EQ(inputState.keys[key], 0) << key;
+        send(WM_KEYDOWN, key);  // a repeat before the pass is no press of its own
+        send(WM_KEYDOWN, key, 1 | keyWasDown);
+        send(WM_KEYUP, key);
+        idlePassDone();
+        EXPECT_EQ(inputState.keys[key], 0) << key;
     }
     send(WM_KEYDOWN, 'Q');  // other keys follow their messages alone
     send(WM_KEYUP, 'Q');
@@ -260,6 +269,49 @@ TEST_F(ShellWindowTest, TwoDPresetMapsTheVirtualScreenOntoTheViewportAndSurvives
     fillVirtualRect(0, 0, 400, 300);
     // The viewport is the bottom-left 400 x 300 of the 800 x 600 buffer: rows 300..599 from the top.
     expectRed({{100, 350, 255}, {199, 449, 255}, {201, 350, 0}, {100, 451, 0}});
+}
+
+// Fullscreen keeps the picture's shape, the largest box that fits, centred; a window stretches it.
+TEST_F(ShellWindowTest, FullscreenShowsThePictureInItsShapeBetweenBlackBarsAndAWindowStretchesIt) {
+    struct {
+        uint8_t fullscreen;
+        uint32_t width, height;
+        ScreenRect shown;
+    } layouts[] = {{0, 1920, 1080, {0, 0, 1920, 1080}}, {1, 1920, 1080, {240, 0, 1440, 1080}},
+                   {1, 1024, 768, {0, 0, 1024, 768}},   {1, 1365, 768, {170, 0, 1024, 768}},
+                   {1, 800, 1001, {0, 200, 800, 600}},  {1, 0, 0, {0, 0, 0, 1}}};  // the odd row below
+    for (const auto& layout : layouts) {
+        displayConfig.fullscreen = layout.fullscreen;
+        resizeViewport(layout.width, layout.height);
+        const ScreenRect& box = layout.shown;
+        EXPECT_EQ(shownRect, box);
+        GLint bottom = (GLint)(layout.height ? layout.height : 1) - box.y - box.height;
+        EXPECT_EQ(viewport(), (std::array<GLint, 4>{box.x, bottom, box.width, box.height}));
+    }
+    // Pictures of another shape in this 800 x 600 client: whatever the frame cleared the bars to, they
+    // are black when it is presented, and the GL state is as the frame left it.
+    struct {
+        uint32_t pictureWidth, pictureHeight;
+        std::initializer_list<Probe> probes;
+    } pictures[] = {{800, 400, {{400, 99, 0}, {400, 100, 255}, {400, 499, 255}, {400, 500, 0}, {0, 0, 0}}},
+                    {400, 600, {{199, 300, 0}, {200, 300, 255}, {599, 300, 255}, {600, 300, 0}, {799, 599, 0}}}};
+    for (const auto& picture : pictures) {
+        displayConfig.width = picture.pictureWidth;
+        displayConfig.height = picture.pictureHeight;
+        resizeViewport(800, 600);
+        glScissor(1, 2, 3, 4);
+        glClearColor(1, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        presentFrame();
+        expectRed(picture.probes);
+        EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+        std::array<GLint, 4> scissor;
+        glGetIntegerv(GL_SCISSOR_BOX, scissor.data());
+        EXPECT_EQ(scissor, (std::array<GLint, 4>{1, 2, 3, 4}));
+        EXPECT_EQ(floatState(GL_COLOR_CLEAR_VALUE), 1.0f);
+    }
+    displayConfig = {800, 600, displayConfig.colorBits, 0, displayConfig.className};
+    resizeViewport(800, 600);
 }
 
 TEST_F(ShellWindowTest, CopyScreenCopiesTheClientAreaToTheRasterPosition) {

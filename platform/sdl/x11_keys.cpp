@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+// The player's key presses on an X display, from the X input extension's raw key events.
+#include "platform/sdl/x11_keys.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
+#include <stdlib.h>
+
+static Display* x;  // the watch's own connection; raw events come to it whatever SDL reads
+static int inputOpcode;
+static bool rawSeen;  // a raw key event has come: the server sends them
+
+// The last raw presses, with whether a core press (or a hand-over) has claimed each.
+enum { recentPresses = 64, gapMs = 3000, maxDestroyed = 8 };
+struct RawPress {
+    uint32_t keycode, time;
+    bool claimed;
+};
+static RawPress recent[recentPresses];
+static uint32_t nextPress;
+
+static uint32_t destroyed[maxDestroyed];  // windows of ours this program destroyed, newest last
+static bool inGap;
+static uint32_t gapStart;
+static bool handedDown[256];  // pressed during a gap and handed over: its release is handed over too
+static void (*hand)(const char* keyName, bool down);
+
+bool keyWatchStart(void (*handOver)(const char* keyName, bool down)) {
+    hand = handOver;
+    x = XOpenDisplay(getenv("DISPLAY"));
+    int event = 0, error = 0, major = 2, minor = 2;
+    if (!x || !XQueryExtension(x, "XInputExtension", &inputOpcode, &event, &error) ||
+        XIQueryVersion(x, &major, &minor) != Success) {
+        keyWatchStop();
+        return false;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XISetMask(bits, XI_RawKeyRelease);
+    XIEventMask mask = {XIAllMasterDevices, (int)sizeof bits, bits};
+    XISelectEvents(x, DefaultRootWindow(x), &mask, 1);
+    XFlush(x);
+    return true;
+}
+
+void keyWatchStop() {
+    if (x) XCloseDisplay(x);
+    x = nullptr;
+    rawSeen = inGap = false;
+}
+
+void keyWatchWindow(uint32_t window) {
+    if (!x) return;
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_FocusIn);
+    XISetMask(bits, XI_FocusOut);
+    XIEventMask mask = {XIAllMasterDevices, (int)sizeof bits, bits};
+    XISelectEvents(x, (Window)window, &mask, 1);
+    XSync(x, False);
+}
+
+void keyWatchDestroying(uint32_t window) {
+    for (uint32_t i = 1; i < maxDestroyed; ++i) destroyed[i - 1] = destroyed[i];
+    destroyed[maxDestroyed - 1] = window;
+}
+
+static bool destroyedByUs(uint32_t window) {
+    for (uint32_t known : destroyed)
+        if (known && known == window) return true;
+    return false;
+}
+
+const char* keyWatchName(uint32_t keycode) {
+    if (!x || keycode > 255) return nullptr;
+    KeySym symbol = XkbKeycodeToKeysym(x, (KeyCode)keycode, 0, 0);
+    return symbol == NoSymbol ? nullptr : XKeysymToString(symbol);
+}
+
+// One event of the watch's connection, in the server's order.
+static void take(XEvent& event) {
+    if (event.xcookie.type != GenericEvent || event.xcookie.extension != inputOpcode ||
+        !XGetEventData(x, &event.xcookie))
+        return;
+    int type = event.xcookie.evtype;
+    if (type == XI_RawKeyPress || type == XI_RawKeyRelease) {
+        const XIRawEvent* raw = (const XIRawEvent*)event.xcookie.data;
+        uint32_t keycode = (uint32_t)raw->detail & 0xFF;
+        bool down = type == XI_RawKeyPress, gap = inGap && (uint32_t)raw->time - gapStart < gapMs;
+        rawSeen = true;
+        if (down) recent[nextPress++ % recentPresses] = {keycode, (uint32_t)raw->time, gap};
+        if (gap ? down : handedDown[keycode] && !down) {
+            if (const char* name = keyWatchName(keycode)) hand(name, down);
+            handedDown[keycode] = down;
+        }
+    } else if (type == XI_FocusIn || type == XI_FocusOut) {
+        const XIFocusOutEvent* focus = (const XIFocusOutEvent*)event.xcookie.data;
+        // The focus leaving a window this program destroys opens the gap (it may come back to it for
+        // a moment, as the window under the pointer, while the focus follows the pointer); a live
+        // window of ours taking the focus, or giving it to another program's, closes it.
+        if (!destroyedByUs((uint32_t)focus->event)) {
+            inGap = false;
+        } else if (type == XI_FocusOut && !inGap) {
+            inGap = true;
+            gapStart = (uint32_t)focus->time;
+        }
+    }
+    XFreeEventData(x, &event.xcookie);
+}
+
+void keyWatchPump() {
+    if (!x) return;
+    XEvent event;
+    while (XPending(x)) {
+        XNextEvent(x, &event);
+        take(event);
+    }
+}
+
+CorePress keyWatchClassify(uint32_t keycode, uint32_t time) {
+    if (!x) return pressUnknown;
+    XSync(x, False);  // every raw event the server made before this press is here now
+    keyWatchPump();
+    if (!rawSeen) return pressUnknown;
+    for (RawPress& press : recent) {
+        if (press.keycode != keycode || press.time != time) continue;
+        if (press.claimed) return pressTaken;
+        press.claimed = true;
+        return pressFresh;
+    }
+    return pressRepeat;
+}
