@@ -246,7 +246,6 @@ static bool startVideo() {
         return false;
     }
     SDL_SetEventFilter(takeRawEvent, nullptr);
-    if (videoDriverIs("x11") && keyWatchStart(handOverKey)) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     // SDL may fall back to a driver that shows nothing; only a test that asks for one gets it.
     bool invisible = videoDriverIs("offscreen") || videoDriverIs("dummy");
     if (invisible && !(asked && strcasecmp(asked, SDL_GetCurrentVideoDriver()) == 0)) {
@@ -264,6 +263,8 @@ static bool startVideo() {
         catchQuitSignals(false);
         return false;
     }
+    // Last, so that no failure above leaves its X connection open.
+    if (videoDriverIs("x11") && keyWatchStart(handOverKey)) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     return true;
 }
 
