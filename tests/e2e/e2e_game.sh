@@ -20,7 +20,6 @@ title_shown() {
 check_that "title: the picture fills the band from 100 to 500, black above and below" \
     wait_for_screen 30 title.ppm title_shown
 
-icon_at() { above "$(pixel "$1" "$2" 582 | cut -d, -f1)" 200; }  # the charge icon whose disc is at x
 icon_shown() { icon_at "$1" 182; }  # the fifth charge icon's disc
 # The round: the field over the whole screen, "Toasted" on the bottom plank, five charges.
 round_shown() {
@@ -35,14 +34,7 @@ check "play: no countdown before a launch" "$(above "$(region_mean play.ppm 160x
 
 # Smoke: grey, neither saturated like the grass, the plank and the hand, nor white like the critters.
 smoke_in() { above "$(region_mean "$1" "$2" smoke)" 0.08; }
-# The charge icons shown from the left, up to five (a sixth would stand on the text).
-icons() {
-    local n=0
-    while [ $n -lt 5 ] && [ "$(icon_at "$1" $((34 + 37 * n)))" = yes ]; do n=$((n + 1)); done
-    echo $n
-}
 launched() { [ "$(icons "$1")" = 4 ]; }
-countdown_shown() { [ "$(above "$(region_mean "$1" 160x20+600+568 blue)" 0.02)" = yes ]; }
 # The critters wander at random: a charge may meet one at once, and blast before a look sees it fly;
 # then the count after "Toasted:" is no longer the round's first.
 toasted_count() { convert "$1" -crop 40x20+290+568 ppm:-; }

@@ -127,6 +127,15 @@ above() { awk -v a="$1" -v b="$2" 'BEGIN { print (a > b) ? "yes" : "no" }'; }
 # The game's 800x600 screen: the title (black at the top, the picture in the middle), or the field.
 title_shown() { [ "$(pixel "$1" 400 50)" = "0,0,0" ] && [ "$(pixel "$1" 400 300)" != "0,0,0" ]; }
 field_shown() { [ "$(pixel "$1" 400 50)" != "0,0,0" ]; }
+# The charge icons on the bottom plank, counted from the left, up to five (a sixth would stand on the
+# text), and the fuse's countdown beside them while a charge flies.
+icon_at() { above "$(pixel "$1" "$2" 582 | cut -d, -f1)" 200; }  # yes when the icon whose disc is at x shows
+icons() {
+    local n=0
+    while [ $n -lt 5 ] && [ "$(icon_at "$1" $((34 + 37 * n)))" = yes ]; do n=$((n + 1)); done
+    echo $n
+}
+countdown_shown() { [ "$(above "$(region_mean "$1" 160x20+600+568 blue)" 0.02)" = yes ]; }
 # Keeps a screenshot as PNG.
 keep_png() { convert "ppm:$1" "$2"; }
 
