@@ -166,6 +166,8 @@ static bool handOver(const SDL_Event& event) {
 // translated), 1 to leave one in SDL's queue when the front end's is full.
 static int takeRawEvent(void*, SDL_Event* event) { return handOver(*event) ? 0 : 1; }
 
+static void askForUnmappedWindow();
+
 void backendPumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     if (quitSignalled) {
@@ -173,6 +175,7 @@ void backendPumpEvents() {
         quit.type = SDL_QUIT;
         if (handOver(quit)) quitSignalled = 0;
     }
+    askForUnmappedWindow();
     SDL_PumpEvents();
     keyWatchPump();
     SDL_Event event;  // what the filter left in SDL's queue when the front end's was full
@@ -378,28 +381,50 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
 
 static int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
+enum { mapDeadlineMs = 5000, askAgainMs = 500 };
+// A window the game went on without, still asked for now and then: a manager that was busy at the
+// time may have dropped the request.
+static struct {
+    Window window;
+    uint32_t askedAt;
+} unmapped;
+
 static bool xWindowMapped(Window window) {
     XWindowAttributes attributes;
     return XGetWindowAttributes(xDisplay, window, &attributes) && attributes.map_state != IsUnmapped;
+}
+
+static void askForUnmappedWindow() {
+    uint32_t now = platReadSystemClock();
+    if (!unmapped.window || !xDisplay || now - unmapped.askedAt < askAgainMs) return;
+    if (xWindowMapped(unmapped.window)) {
+        unmapped = {};
+        return;
+    }
+    XMapRaised(xDisplay, unmapped.window);
+    unmapped.askedAt = now;
 }
 
 // Under a window manager a window shows only when the manager maps it, and SDL waits for that without
 // a bound (a manager starting at the same moment may lose the request: then it never comes) and
 // deaf to signals. So the window is mapped here first: the request is made again now and then, a
 // termination signal ends the wait, and so does the deadline, after which the game goes on (the
-// window shows whenever the manager gets to it) and SDL is told it is mapped so that it does not wait.
+// window is asked for again from the pump and shows whenever the manager gets to it) and SDL is
+// told it is mapped so that it does not wait.
 static void mapBeforeSdlWaits(SDL_Window* sdl) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!xDisplay || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
     Window window = info.info.x11.window;
-    enum { deadlineMs = 5000, askAgainMs = 500 };
     uint32_t start = platReadSystemClock(), asked = start;
     XMapRaised(xDisplay, window);
     while (!xWindowMapped(window)) {
         uint32_t now = platReadSystemClock();
-        if (quitSignalled || now - start >= deadlineMs) {
-            if (!quitSignalled) platReportError("the window manager has not shown the window yet; going on");
+        if (quitSignalled || now - start >= mapDeadlineMs) {
+            if (!quitSignalled) {
+                platReportError("the window manager has not shown the window yet; going on");
+                unmapped = {window, now};
+            }
             XEvent mapped = {};
             mapped.xmap.type = MapNotify;
             mapped.xmap.event = mapped.xmap.window = window;
@@ -435,6 +460,7 @@ void backendDestroyWindow(int32_t slot) {
     if (videoDriverIs("wayland") && !parked) {
         parked = sdl;
     } else {
+        if (unmapped.window == destroying.xWindow) unmapped = {};
         keyWatchDestroying(destroying.xWindow);
         destroyingXWindow = destroying.xWindow;
         SDL_DestroyWindow(sdl);
@@ -510,6 +536,7 @@ void backendSwapBuffers(int32_t slot) { SDL_GL_SwapWindow(natives[slot].sdl); }
 void backendShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     xDisplay = nullptr;  // closed with the video system
+    unmapped = {};
     keyWatchStop();
     returnToUserMode();
     catchQuitSignals(false);

@@ -53,8 +53,7 @@ if [ "$PART" = startup ]; then
 
     # A window manager that does not get to the window (stopped): after the deadline the game goes on,
     # shown once the manager is; and each termination signal ends a start-up that waits for it, with
-    # code 0. The late start comes first: a stopped manager holds the requests of windows that are
-    # gone, whose ids the server gives out again, and may take a later window's for theirs.
+    # code 0.
     start_window_manager || exit 1
     kill -STOP "$WM_PID"
     "$ZELMO" 2>late.txt &
