@@ -8,9 +8,12 @@ In one browser, in turn ROUNDS times: the game's page on the browser's own clock
 title into a round; the bare page drawing the same textured quads plainly (800 x 600, not scaled,
 its drawing buffer not kept); and the bare page scaled as the game's page shows its canvas. Each is
 watched for SECONDS at the page's animation frames: frames a second and the 50th and
-95th-percentile gaps between the frames it shows. Then the same with Chromium's frame-rate limit
-off, which shows what each can draw. The game's figures over each bare page's are the ratios
-(medians of the rounds); the load average is printed with them.
+95th-percentile gaps between the frames it shows, and the CPU the browser spent for each frame shown
+(all its processes, and the GPU process, where WebGL commands run and the page is composited, apart):
+on a busy machine the frame rates swing from round to round with what else runs, the CPU a frame
+costs far less. Then the same with Chromium's frame-rate limit off, which shows what each can draw.
+The game's figures over each bare page's are the ratios (medians of the rounds); the load average is
+printed with them.
 """
 import os
 import statistics
@@ -24,8 +27,16 @@ import browser_game  # noqa: E402
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
+def gpu_process(pid):
+    try:
+        return "--type=gpu-process" in open("/proc/%d/cmdline" % pid).read()
+    except OSError:
+        return False
+
+
 def watch_play(driver, url, game, seconds):
-    """Frames a second, p50 and p95 gap (ms) of the page at url over the seconds, once it plays."""
+    """Frames a second, p50 and p95 gap (ms) of the page at url over the seconds, once it plays, and the
+    browser's CPU (ms) for each frame shown: all of it, and its GPU process's."""
     driver.get(url)
     budget = lambda: driver.execute_script("return window.budget")  # noqa: E731
     browser_game.wait_until("the page to draw", lambda: len(budget()["frameTimes"]) > 10)
@@ -33,12 +44,14 @@ def watch_play(driver, url, game, seconds):
         browser_game.wait_until("the title", lambda: budget()["titleAt"])
         browser_budgets.click_canvas(driver)  # past the title, into a round
     time.sleep(1)  # under way
-    first = len(budget()["frameTimes"])
+    first, start = len(budget()["frameTimes"]), browser_budgets.browser_cpu_ticks(driver)
     time.sleep(seconds)
-    times = budget()["frameTimes"][first:]
+    times, end = budget()["frameTimes"][first:], browser_budgets.browser_cpu_ticks(driver)
     gaps = sorted(b - a for a, b in zip(times, times[1:]))
     rate = (len(times) - 1) / ((times[-1] - times[0]) / 1000)
-    return rate, gaps[len(gaps) // 2], gaps[int(0.95 * (len(gaps) - 1))]
+    used = {pid: (end[pid] - start[pid]) * 1000 / os.sysconf("SC_CLK_TCK") / len(times) for pid in start if pid in end}
+    gpu = sum(ms for pid, ms in used.items() if gpu_process(pid))
+    return rate, gaps[len(gaps) // 2], gaps[int(0.95 * (len(gaps) - 1))], sum(used.values()), gpu
 
 
 def measure(site, seconds, rounds, arguments):
@@ -64,13 +77,15 @@ def measure(site, seconds, rounds, arguments):
 def report(title, figures):
     print(title)
     for name in figures:
-        print("  %-11s %s" % (name, "; ".join("%.1f frames/s, gaps p50 %.1f ms p95 %.1f ms" % f for f in figures[name])))
-    medians = {name: [statistics.median(f[i] for f in figures[name]) for i in range(3)] for name in figures}
+        print("  %-11s %s" % (name, "; ".join("%.1f frames/s, gaps p50 %.1f ms p95 %.1f ms, CPU %.1f ms a frame"
+                                              " (GPU process %.1f)" % f for f in figures[name])))
+    medians = {name: [statistics.median(f[i] for f in figures[name]) for i in range(5)] for name in figures}
     game = medians["game"]
     for name in ("bare", "bare scaled"):
         bare = medians[name]
-        print("  the game against the %s page: frame rate %.2f, p50 gap %.2fx, p95 gap %.2fx"
-              % (name, game[0] / bare[0], game[1] / bare[1], game[2] / bare[2]))
+        print("  the game against the %s page: frame rate %.2f, p50 gap %.2fx, p95 gap %.2fx; CPU a frame %+.1f ms"
+              " (GPU process %+.1f)" % (name, game[0] / bare[0], game[1] / bare[1], game[2] / bare[2],
+                                       game[3] - bare[3], game[4] - bare[4]))
 
 
 def main():

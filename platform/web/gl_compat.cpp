@@ -50,6 +50,23 @@ GLfloat currentTexCoord[2] = {0, 0};
 bool insidePrimitive;
 uint32_t primitivesDrawn;
 
+// Whole quads drawn one after another with nothing changed between them go to GL as one primitive
+// when batching is on: the emulation then sets up, uploads and draws once for the run instead of
+// once a quad. Drawn in the same order, they give the same pixels.
+enum { maxBatchedQuads = 1024 };  // far below the emulation's 16-bit quad indices and its buffer
+bool batching;
+bool quadsPending;  // GL's glBegin(GL_QUADS) is still open after glEnd, holding whole quads
+uint32_t pendingQuads;
+GLenum primitiveMode;
+uint32_t primitiveVertices;
+
+void flushQuads() {
+    if (!quadsPending) return;
+    quadsPending = false;
+    pendingQuads = 0;
+    glEnd();
+}
+
 // Moves the live lists' calls down over those of deleted or replaced ones.
 void compactListOps() {
     uint32_t used = 0;
@@ -325,21 +342,31 @@ void compatListBase(GLuint base) { listBase = base; }
 
 void compatBindTexture(GLenum target, GLuint texture) {
     if (!record(Op::bindTexture, target, (GLfloat)texture)) return;
+    if (quadsPending && target == GL_TEXTURE_2D && texture == boundTexture2d) return;
+    flushQuads();
     if (target == GL_TEXTURE_2D) boundTexture2d = texture;
     glBindTexture(target, texture);
 }
 
 void compatTranslatef(GLfloat x, GLfloat y, GLfloat z) {
-    if (record(Op::translate, 0, x, y, z)) glTranslatef(x, y, z);
+    if (!record(Op::translate, 0, x, y, z)) return;
+    flushQuads();
+    glTranslatef(x, y, z);
 }
 
 void compatScalef(GLfloat x, GLfloat y, GLfloat z) {
-    if (record(Op::scale, 0, x, y, z)) glScalef(x, y, z);
+    if (!record(Op::scale, 0, x, y, z)) return;
+    flushQuads();
+    glScalef(x, y, z);
 }
 
 void compatBegin(GLenum mode) {
     if (!record(Op::begin, mode)) return;
     insidePrimitive = true;
+    primitiveMode = mode;
+    primitiveVertices = 0;
+    if (quadsPending && mode == GL_QUADS && pendingQuads < maxBatchedQuads) return;
+    flushQuads();
     glBegin(mode);
 }
 
@@ -347,20 +374,35 @@ void compatEnd(void) {
     if (!record(Op::end, 0)) return;
     insidePrimitive = false;
     primitivesDrawn += 1;
+    // GL's primitive stays open for the quads to come while it holds whole quads only.
+    quadsPending = batching && primitiveMode == GL_QUADS && primitiveVertices % 4 == 0;
+    pendingQuads += primitiveVertices / 4;
+    if (quadsPending) return;
+    pendingQuads = 0;
     glEnd();
 }
 
 uint32_t compatPrimitivesDrawn(void) { return primitivesDrawn; }
 
+void compatBatchQuads(int on) {
+    flushQuads();
+    batching = on != 0;
+}
+
+void compatFlush(void) { flushQuads(); }
+
 void compatTexCoord2f(GLfloat s, GLfloat t) {
     if (!record(Op::texCoord, 0, s, t)) return;
     currentTexCoord[0] = s;
     currentTexCoord[1] = t;
-    if (!insidePrimitive) glTexCoord2f(s, t);
+    if (insidePrimitive) return;
+    flushQuads();  // as for a colour
+    glTexCoord2f(s, t);
 }
 
 void compatVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     if (!record(Op::vertex, 0, x, y, z)) return;
+    primitiveVertices += 1;
     glColor4ub(currentColor[0], currentColor[1], currentColor[2], currentColor[3]);
     glTexCoord2f(currentTexCoord[0], currentTexCoord[1]);
     glVertex3f(x, y, z);
@@ -375,35 +417,42 @@ void compatColor4ub(GLubyte red, GLubyte green, GLubyte blue, GLubyte alpha) {
     currentColor[1] = green;
     currentColor[2] = blue;
     currentColor[3] = alpha;
-    if (!insidePrimitive) glColor4ub(red, green, blue, alpha);
+    if (insidePrimitive) return;
+    flushQuads();  // in the emulation a colour within an open primitive is a part of its vertices
+    glColor4ub(red, green, blue, alpha);
 }
 
 void compatColor4ubv(const GLubyte* color) { compatColor4ub(color[0], color[1], color[2], color[3]); }
 
 void compatEnable(GLenum cap) {
+    flushQuads();
     int index = capIndex(cap);
     if (index >= 0) setCap(index, true);
     else glEnable(cap);
 }
 
 void compatDisable(GLenum cap) {
+    flushQuads();
     int index = capIndex(cap);
     if (index >= 0) setCap(index, false);
     else glDisable(cap);
 }
 
 GLboolean compatIsEnabled(GLenum cap) {
+    flushQuads();
     int index = capIndex(cap);
     if (index < 0) return glIsEnabled(cap);
     return capEnabled[index] ? GL_TRUE : GL_FALSE;
 }
 
 void compatTexEnvi(GLenum target, GLenum name, GLint value) {
+    flushQuads();
     if (target == GL_TEXTURE_ENV && name == GL_TEXTURE_ENV_MODE) textureEnvMode = value;
     glTexEnvi(target, name, value);
 }
 
 void compatPushAttrib(GLbitfield mask) {
+    flushQuads();
     if (serverDepth == attribStackDepth) return;  // GL_STACK_OVERFLOW: the state stays as it is
     ServerAttribs& saved = serverStack[serverDepth++];
     saved.mask = mask;
@@ -413,6 +462,7 @@ void compatPushAttrib(GLbitfield mask) {
 }
 
 void compatPopAttrib(void) {
+    flushQuads();
     if (serverDepth == 0) return;
     const ServerAttribs& saved = serverStack[--serverDepth];
     if (saved.mask & GL_ENABLE_BIT)
@@ -426,11 +476,13 @@ void compatPopAttrib(void) {
 }
 
 void compatPushClientAttrib(GLbitfield mask) {
+    flushQuads();
     if (clientDepth == attribStackDepth) return;
     clientStack[clientDepth++] = {mask, integerState(GL_PACK_ALIGNMENT), integerState(GL_UNPACK_ALIGNMENT)};
 }
 
 void compatPopClientAttrib(void) {
+    flushQuads();
     if (clientDepth == 0) return;
     const ClientAttribs& saved = clientStack[--clientDepth];
     if (!(saved.mask & GL_CLIENT_PIXEL_STORE_BIT)) return;
@@ -439,11 +491,13 @@ void compatPopClientAttrib(void) {
 }
 
 void compatPixelStorei(GLenum name, GLint value) {
+    flushQuads();
     // Only the alignments exist in WebGL 1; the others change nothing for byte pixels.
     if (name == GL_PACK_ALIGNMENT || name == GL_UNPACK_ALIGNMENT) glPixelStorei(name, value);
 }
 
 void compatHint(GLenum target, GLenum mode) {
+    flushQuads();
     if (target == GL_GENERATE_MIPMAP_HINT) glHint(target, mode);  // the only hint WebGL has
 }
 
@@ -467,6 +521,7 @@ void (*compatBeforeUpload)(void);
 
 void compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                       GLenum format, GLenum type, const GLvoid* pixels) {
+    flushQuads();
     if (compatBeforeUpload) compatBeforeUpload();
     GLenum base = baseFormat(internalFormat);
     if (format != GL_COLOR_INDEX) {
@@ -490,12 +545,14 @@ void compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei 
 }
 
 void compatTexParameteri(GLenum target, GLenum name, GLint value) {
+    flushQuads();
     bool wrap = name == GL_TEXTURE_WRAP_S || name == GL_TEXTURE_WRAP_T;
     glTexParameteri(target, name, wrap && value == GL_CLAMP ? GL_CLAMP_TO_EDGE : value);
 }
 
 GLint compatScaleImage(GLenum format, GLint widthIn, GLint heightIn, GLenum typeIn, const void* dataIn,
                        GLint widthOut, GLint heightOut, GLenum typeOut, GLvoid* dataOut) {
+    flushQuads();
     if (widthIn < 0 || heightIn < 0 || widthOut < 0 || heightOut < 0) return GLU_INVALID_VALUE;
     uint32_t components = componentCount(format);
     if (components == 0 || typeIn != GL_UNSIGNED_BYTE || typeOut != GL_UNSIGNED_BYTE) return GLU_INVALID_ENUM;

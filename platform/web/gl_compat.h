@@ -21,7 +21,14 @@
 //   gluScaleImage  unsigned bytes with 1 to 4 components, box-filtered (area-weighted), reading
 //                  rows with the unpack alignment and writing them with the pack alignment.
 //   primitives     the current colour and texture coordinate go with every vertex (the emulation
-//                  counts a colour given between glBegin and glEnd as part of each vertex).
+//                  counts a colour given between glBegin and glEnd as part of each vertex). With
+//                  batching on (compatBatchQuads), glEnd of whole GL_QUADS leaves GL's primitive
+//                  open, and the next GL_QUADS with nothing changed between (same texture, no call
+//                  but glBindTexture of that texture) goes on in it: the emulation sets up and draws
+//                  once for the run, not once a quad. Any other call of the layer, and every GL call
+//                  made through this header, ends it first; a caller that reaches GL otherwise (the
+//                  page's swap, a test calling GL directly) calls compatFlush before it. Up to 1024
+//                  quads a run.
 //   glCopyPixels   which the emulation declares but does not have (the call would end the run):
 //                  the raster position is never moved here, so a copy lands where it was read
 //                  and leaves the pixels as they are; the layer draws nothing for it.
@@ -54,6 +61,10 @@ void compatBegin(GLenum mode);
 void compatEnd(void);
 // How many primitives glEnd has drawn (not recorded into a list) since the start.
 uint32_t compatPrimitivesDrawn(void);
+// Batching of quads (see "primitives"): off at the start; switching it ends a run held.
+void compatBatchQuads(int on);
+// Ends a run of quads held open (draws it); nothing when none is.
+void compatFlush(void);
 void compatTexCoord2f(GLfloat s, GLfloat t);
 void compatVertex2f(GLfloat x, GLfloat y);
 void compatVertex2i(GLint x, GLint y);
@@ -126,4 +137,45 @@ GLint compatScaleImage(GLenum format, GLint widthIn, GLint heightIn, GLenum type
 #define glTexImage2D compatTexImage2D
 #define glTexParameteri compatTexParameteri
 #define gluScaleImage compatScaleImage
+// The GL calls the layer does not replace end a run of quads first (a macro's name in its own
+// expansion is the function's).
+#define glMatrixMode(...) (compatFlush(), glMatrixMode(__VA_ARGS__))
+#define glLoadIdentity(...) (compatFlush(), glLoadIdentity(__VA_ARGS__))
+#define glPushMatrix(...) (compatFlush(), glPushMatrix(__VA_ARGS__))
+#define glPopMatrix(...) (compatFlush(), glPopMatrix(__VA_ARGS__))
+#define glLoadMatrixf(...) (compatFlush(), glLoadMatrixf(__VA_ARGS__))
+#define glMultMatrixf(...) (compatFlush(), glMultMatrixf(__VA_ARGS__))
+#define glRotatef(...) (compatFlush(), glRotatef(__VA_ARGS__))
+#define glOrtho(...) (compatFlush(), glOrtho(__VA_ARGS__))
+#define gluOrtho2D(...) (compatFlush(), gluOrtho2D(__VA_ARGS__))
+#define glViewport(...) (compatFlush(), glViewport(__VA_ARGS__))
+#define glScissor(...) (compatFlush(), glScissor(__VA_ARGS__))
+#define glClear(...) (compatFlush(), glClear(__VA_ARGS__))
+#define glClearColor(...) (compatFlush(), glClearColor(__VA_ARGS__))
+#define glClearDepth(...) (compatFlush(), glClearDepth(__VA_ARGS__))
+#define glBlendFunc(...) (compatFlush(), glBlendFunc(__VA_ARGS__))
+#define glAlphaFunc(...) (compatFlush(), glAlphaFunc(__VA_ARGS__))
+#define glDepthMask(...) (compatFlush(), glDepthMask(__VA_ARGS__))
+#define glDepthFunc(...) (compatFlush(), glDepthFunc(__VA_ARGS__))
+#define glColorMask(...) (compatFlush(), glColorMask(__VA_ARGS__))
+#define glLineWidth(...) (compatFlush(), glLineWidth(__VA_ARGS__))
+#define glFogi(...) (compatFlush(), glFogi(__VA_ARGS__))
+#define glFogf(...) (compatFlush(), glFogf(__VA_ARGS__))
+#define glFogfv(...) (compatFlush(), glFogfv(__VA_ARGS__))
+#define glGenTextures(...) (compatFlush(), glGenTextures(__VA_ARGS__))
+#define glDeleteTextures(...) (compatFlush(), glDeleteTextures(__VA_ARGS__))
+#define glGetIntegerv(...) (compatFlush(), glGetIntegerv(__VA_ARGS__))
+#define glGetFloatv(...) (compatFlush(), glGetFloatv(__VA_ARGS__))
+#define glGetBooleanv(...) (compatFlush(), glGetBooleanv(__VA_ARGS__))
+#define glGetError(...) (compatFlush(), glGetError(__VA_ARGS__))
+#define glGetTexParameteriv(...) (compatFlush(), glGetTexParameteriv(__VA_ARGS__))
+#define glGetTexEnviv(...) (compatFlush(), glGetTexEnviv(__VA_ARGS__))
+#define glReadPixels(...) (compatFlush(), glReadPixels(__VA_ARGS__))
+#define glFinish(...) (compatFlush(), glFinish(__VA_ARGS__))
+#define glFlush(...) (compatFlush(), glFlush(__VA_ARGS__))
+#define glGetDoublev(...) (compatFlush(), glGetDoublev(__VA_ARGS__))
+#define glIsTexture(...) (compatFlush(), glIsTexture(__VA_ARGS__))
+#define glGetTexImage(...) (compatFlush(), glGetTexImage(__VA_ARGS__))
+#define glGetTexLevelParameteriv(...) (compatFlush(), glGetTexLevelParameteriv(__VA_ARGS__))
+#define glRasterPos2f(...) (compatFlush(), glRasterPos2f(__VA_ARGS__))
 #endif

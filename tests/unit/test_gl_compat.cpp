@@ -222,6 +222,50 @@ TEST_F(GlCompatTest, NestedAndExecutingListsAndTheColourOfEveryVertex) {
     compatDeleteLists(outer, 2);
 }
 
+// Overlapping blended quads in runs the batching joins, each step's change before its quad breaking
+// a run or not (texture, matrix, capabilities, environment, a partial quad, triangles), drawn by
+// Mesa and by the layer batching: the same frame and state, and a primitive for each glEnd.
+TEST_F(GlCompatTest, BatchedQuadsDrawWhatQuadByQuadDraws) {
+    GLuint textures[2] = {checkerTexture(), checkerTexture()};
+    std::vector<uint8_t> frames[2];
+    GlState states[2];
+    for (bool layer : {false, true}) {
+        clearToBlack();
+        glLoadIdentity();
+        compatDisable(GL_BLEND);  // in GL and in the layer's view
+        compatBatchQuads(layer);
+        uint32_t primitives = compatPrimitivesDrawn();
+        auto quad = [&](int n, int vertices, GLenum mode) {
+            GL_OR_LAYER(Begin)(mode);
+            for (int i = 0; i < vertices; ++i) {  // corners (0, 0), (1, 0), (1, 1), (0, 1), in two colours
+                GL_OR_LAYER(Color4ub)(i < 2 ? 255 : 40, (GLubyte)(n * 70), (GLubyte)(100 + 50 * i), (GLubyte)(120 + n));
+                GL_OR_LAYER(TexCoord2f)((float)(i % 3 != 0), (float)(i / 2));
+                GL_OR_LAYER(Vertex2i)(10 + 20 * n + 60 * (i % 3 != 0), 10 + 10 * n + 60 * (i / 2));
+            }
+            GL_OR_LAYER(End)();
+        };
+        for (int i = 0; i < 10; ++i) {
+            if (i == 0) GL_OR_LAYER(Enable)(GL_TEXTURE_2D);
+            if (i == 0 || i == 2) GL_OR_LAYER(BindTexture)(GL_TEXTURE_2D, textures[0]);  // at 2 the run goes on
+            if (i == 1) GL_OR_LAYER(Enable)(GL_BLEND);
+            if (i == 3) GL_OR_LAYER(BindTexture)(GL_TEXTURE_2D, textures[1]);
+            if (i == 4) GL_OR_LAYER(Translatef)(5, 7, 0);
+            if (i == 5) GL_OR_LAYER(PushAttrib)(GL_ENABLE_BIT), GL_OR_LAYER(Disable)(GL_BLEND);
+            if (i == 6) GL_OR_LAYER(PopAttrib)();
+            if (i == 6 || i == 7) GL_OR_LAYER(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, i == 6 ? GL_REPLACE : GL_MODULATE);
+            quad(i, i == 7 || i == 9 ? 3 : 4, i == 9 ? GL_TRIANGLES : GL_QUADS);  // 7: a partial quad, 9: triangles
+        }
+        compatFlush();
+        frames[layer] = screen();
+        states[layer] = readGlState();
+        EXPECT_EQ(compatPrimitivesDrawn() - primitives, layer ? 10u : 0u);
+    }
+    compatBatchQuads(0);
+    EXPECT_EQ(frames[0], frames[1]);
+    EXPECT_EQ(glStateDifferences(states[0], states[1]), "");
+    glDeleteTextures(2, textures);
+}
+
 TEST_F(GlCompatTest, AttributeStacksRestoreWhatTheirBitsCover) {
     GLuint textures[2] = {checkerTexture(), checkerTexture()};
     compatEnable(GL_BLEND);
