@@ -289,14 +289,11 @@ static SDL_DisplayMode closestMode() {
 // Before a fullscreen window of ours takes the temporary mode: which mode is the user's. SDL takes
 // the mode the display had when it started, which is another copy's temporary one while that copy
 // runs; user_mode.h says how the copies share the user's.
-static void holdTemporaryMode(SDL_Window* sdl) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (modeHolder || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
+static void holdTemporaryMode(uint32_t xWindow) {
+    if (modeHolder || !xWindow) return;
     SDL_DisplayMode temporary = closestMode();
-    XSync(info.info.x11.display, False);  // the window exists for the record's own connection
-    userMode = userModeHold(xModeStore, (uint32_t)info.info.x11.window, {temporary.w, temporary.h});
-    if (userMode.width > 0) modeHolder = (uint32_t)info.info.x11.window;
+    userMode = userModeHold(xModeStore, xWindow, {temporary.w, temporary.h});
+    if (userMode.width > 0) modeHolder = xWindow;
 }
 
 // After SDL has left the temporary mode (for the mode SDL took as the desktop's): the user's mode,
@@ -347,6 +344,17 @@ static void switchMode(SDL_Window* sdl, const PlatWindowSpec* spec) {
     else SDL_SetWindowPosition(sdl, spec->x, spec->y);
 }
 
+// The X window under an SDL window, 0 when SDL's driver is not x11; notes SDL's X connection, and
+// makes sure the window exists for the program's other connections (the key watch, the mode record).
+static uint32_t xWindowOf(SDL_Window* sdl) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    xDisplay = info.info.x11.display;
+    XSync(xDisplay, False);
+    return (uint32_t)info.info.x11.window;
+}
+
 bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     // SDL takes the X11 window class from its environment (a user's own setting wins).
     if (spec->className) setenv("SDL_VIDEO_X11_WMCLASS", spec->className, 0);
@@ -360,22 +368,16 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
         platformSetError("cannot create a window: %s", SDL_GetError());
         return false;
     }
+    uint32_t xWindow = xWindowOf(sdl);
     if (spec->fullscreen && wantedModeSet) {
-        holdTemporaryMode(sdl);
+        holdTemporaryMode(xWindow);
         SDL_DisplayMode mode = closestMode();
         SDL_SetWindowDisplayMode(sdl, &mode);
     }
     if (sdl == parked) switchMode(sdl, spec);
     parked = nullptr;
-    natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen, 0};
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_X11) {
-        xDisplay = info.info.x11.display;
-        natives[slot].xWindow = (uint32_t)info.info.x11.window;
-        XSync(xDisplay, False);  // the window exists for the key watch's connection
-        keyWatchWindow(natives[slot].xWindow);
-    }
+    natives[slot] = {sdl, SDL_GetWindowID(sdl), spec->fullscreen, xWindow};
+    if (xWindow) keyWatchWindow(xWindow);
     return true;
 }
 
@@ -411,11 +413,8 @@ static void askForUnmappedWindow() {
 // termination signal ends the wait, and so does the deadline, after which the game goes on (the
 // window is asked for again from the pump and shows whenever the manager gets to it) and SDL is
 // told it is mapped so that it does not wait.
-static void mapBeforeSdlWaits(SDL_Window* sdl) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!xDisplay || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    Window window = info.info.x11.window;
+static void mapBeforeSdlWaits(Window window) {
+    if (!xDisplay || !window) return;
     uint32_t start = platReadSystemClock(), asked = start;
     XMapRaised(xDisplay, window);
     while (!xWindowMapped(window)) {
@@ -441,7 +440,7 @@ static void mapBeforeSdlWaits(SDL_Window* sdl) {
 
 void backendShowWindow(int32_t slot) {
     SDL_Window* sdl = natives[slot].sdl;
-    if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN)) mapBeforeSdlWaits(sdl);  // the parked window is
+    if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN)) mapBeforeSdlWaits(natives[slot].xWindow);  // the parked window is
     // Without a window manager at its start SDL gives the window the focus itself, which fails while
     // it is not mapped yet; that error is no reason to end the program.
     XErrorHandler sdlHandler = xDisplay ? XSetErrorHandler(ignoreXError) : nullptr;
