@@ -46,7 +46,7 @@ int appReadCommandLine(int argc, char** argv, const AppAbout& about) {
     };
     char text[formatLimit];
     uint8_t fullscreen = displayConfig.fullscreen;  // set only once the whole line is read
-    optind = 0;  // a full restart of the scan
+    optind = 0;                                     // a full restart of the scan
     opterr = 0;  // getopt's own messages take two lines; ours names the option and points at --help
     for (int option; (option = getopt_long(argc, argv, "fwhv", options, nullptr)) != -1;) {
         switch (option) {
@@ -55,9 +55,7 @@ int appReadCommandLine(int argc, char** argv, const AppAbout& about) {
         case 'h':
             formatString(text, usageFormat, about.name, about.summary, displayConfig.width, displayConfig.height);
             return answer(text);
-        case 'v':
-            formatString(text, "%s %s\n", about.name, about.version);
-            return answer(text);
+        case 'v': formatString(text, "%s %s\n", about.name, about.version); return answer(text);
         default: {
             // An unknown long option, or a long one given a value, is named as it was written (getopt
             // has moved past it); an unknown short one by its letter, which may sit inside a group.

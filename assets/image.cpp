@@ -38,8 +38,7 @@ void uploadTexture(Texture& texture, uint32_t format) {
     glBindTexture(GL_TEXTURE_2D, name);
     GLint components = format == GL_RGB ? 3 : 4;
     PixelAlignment saved = packRows();
-    glTexImage2D(GL_TEXTURE_2D, 0, components, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
-                 image->pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, components, image->width, image->height, 0, format, GL_UNSIGNED_BYTE, image->pixels);
     restoreRows(saved);
     GLint filter = texture.linear ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
@@ -55,8 +54,8 @@ void rescaleImage(Texture& texture, int32_t width, int32_t height, uint32_t form
     uint8_t* scaled = (uint8_t*)memAlloc(bytesPerPixel(format) * (uint32_t)width * (uint32_t)height);
     if (!scaled) return;
     PixelAlignment saved = packRows();
-    gluScaleImage(format, image->width, image->height, GL_UNSIGNED_BYTE, image->pixels, width, height,
-                  GL_UNSIGNED_BYTE, scaled);
+    gluScaleImage(format, image->width, image->height, GL_UNSIGNED_BYTE, image->pixels, width, height, GL_UNSIGNED_BYTE,
+                  scaled);
     restoreRows(saved);
     memFree(image->pixels);
     image->pixels = scaled;

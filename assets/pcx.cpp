@@ -40,7 +40,8 @@ PcxHeader readHeader(MemoryStream* stream) {
 
 bool isSupported(const PcxHeader& h) {
     return h.bitsPerPixel == 8 && h.planes == 1 && h.width >= 1 && h.height >= 1 && h.width <= imageSideLimit &&
-           h.height <= imageSideLimit && (h.bytesPerLine == (uint32_t)h.width || h.bytesPerLine == (uint32_t)h.width + 1);
+           h.height <= imageSideLimit &&
+           (h.bytesPerLine == (uint32_t)h.width || h.bytesPerLine == (uint32_t)h.width + 1);
 }
 
 // Whether dataBytes of scan-line data could fill the picture: a run-length pair gives at most 63
@@ -148,8 +149,7 @@ void decodePicture(Decoder& d, const PcxHeader& h) {
 bool loadPcx(Texture& texture, const EmbeddedFile* file, int32_t streamKind) {
     freeImage(texture);
     selectStreamBackend(streamKind);
-    if (!streamOps.open || !streamOps.getByte || !streamOps.read || !streamOps.seek || !streamOps.tell)
-        return false;
+    if (!streamOps.open || !streamOps.getByte || !streamOps.read || !streamOps.seek || !streamOps.tell) return false;
     uint32_t fileSize = embeddedFileSize(file);
     if (fileSize < pcxHeaderSize + pcxPaletteSize) return false;
     uint32_t dataBytes = fileSize - pcxPaletteSize - pcxHeaderSize;  // the palette start ends the data

@@ -83,8 +83,7 @@ GlyphCell prepareGlyph(PlatFont* font, uint32_t code, float unit, GlyphBuffer& b
     if (inked)
         gluScaleImage(GL_COLOR_INDEX, metrics.blackBoxWidth, metrics.blackBoxHeight, GL_UNSIGNED_BYTE, buffer.bytes,
                       glyphTextureSize, glyphTextureSize, GL_UNSIGNED_BYTE, coverage);
-    else
-        memset(coverage, 0, glyphTextureSize * glyphTextureSize);
+    else memset(coverage, 0, glyphTextureSize * glyphTextureSize);
     return cellFromMetrics(metrics, unit);
 }
 

@@ -10,8 +10,8 @@
 enum { glyphFirst = 32, glyphCount = 96, glyphTextureSize = 32, textLimit = 256 };
 
 struct GlyphFont {
-    uint32_t listBase;               // list listBase + i draws character 32 + i; 0: no font
-    uint32_t textures[glyphCount];   // texture i holds character 32 + i
+    uint32_t listBase;              // list listBase + i draws character 32 + i; 0: no font
+    uint32_t textures[glyphCount];  // texture i holds character 32 + i
 };
 
 // Per-glyph geometry compiled into its list, in font units.

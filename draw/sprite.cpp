@@ -5,8 +5,8 @@
 #include "draw/unit_space.h"
 #include "platform/gl.h"
 
-void drawSprite(int32_t x, int32_t y, int32_t width, int32_t height, const Texture& texture, int32_t srcX,
-                int32_t srcY, int32_t srcWidth, int32_t srcHeight, int32_t alpha, bool flipX, bool flipY) {
+void drawSprite(int32_t x, int32_t y, int32_t width, int32_t height, const Texture& texture, int32_t srcX, int32_t srcY,
+                int32_t srcWidth, int32_t srcHeight, int32_t alpha, bool flipX, bool flipY) {
     glBindTexture(GL_TEXTURE_2D, texture.name);
     const Image* image = texture.image;
     if (alpha == 0 || !image || texture.name == 0 || image->width <= 0 || image->height <= 0) return;

@@ -14,8 +14,8 @@
 // the whole image. The image's first stored row shows along the bottom edge; flipY puts it at the
 // top, flipX mirrors left and right. Leaves the texture bound and the colour (255,255,255,alpha).
 // A texture without an image or a GL name draws nothing.
-void drawSprite(int32_t x, int32_t y, int32_t width, int32_t height, const Texture& texture, int32_t srcX,
-                int32_t srcY, int32_t srcWidth, int32_t srcHeight, int32_t alpha, bool flipX, bool flipY);
+void drawSprite(int32_t x, int32_t y, int32_t width, int32_t height, const Texture& texture, int32_t srcX, int32_t srcY,
+                int32_t srcWidth, int32_t srcHeight, int32_t alpha, bool flipX, bool flipY);
 
 void drawSpriteAlpha(int32_t x, int32_t y, int32_t width, int32_t height, const Texture& texture, int32_t srcX,
                      int32_t srcY, int32_t srcWidth, int32_t srcHeight, int32_t alpha);

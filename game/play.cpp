@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr uint32_t turnChance = 200;     // of 32768, per axis and frame
-constexpr uint32_t stepChance = 16384;   // of 32768, per axis and step check
+constexpr uint32_t turnChance = 200;    // of 32768, per axis and frame
+constexpr uint32_t stepChance = 16384;  // of 32768, per axis and step check
 constexpr uint32_t walkCycle = 600, walkHalf = 300;
 constexpr uint32_t burnt1From = 900, burnt2From = 1050, burnt3From = 1200, toastedFrom = 1350;
 constexpr int32_t iconX = 10, iconSpacing = 37, iconY = 558;

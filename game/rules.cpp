@@ -31,11 +31,11 @@ uint32_t blastStart;
 VirtualMouse virtualMouse;
 
 Scene gameScenes[] = {
-    {1000, -1, -1, doNothing, alwaysTrue, alwaysFalse, 0, 0},           // start-up pause
-    {-1, -1, -1, loadGameAssets, alwaysFalse, titleFrame, 0, 0},        // title
-    {-1, -1, -1, setUpRound, alwaysTrue, playFrame, 0, 0},              // play
-    {-1, -1, -1, rewindToTitle, alwaysTrue, alwaysFalse, 0, 0},         // replay
-    {0, -1, -1, releaseGameAssets, alwaysFalse, nullptr, 0, 0},         // end
+    {1000, -1, -1, doNothing, alwaysTrue, alwaysFalse, 0, 0},     // start-up pause
+    {-1, -1, -1, loadGameAssets, alwaysFalse, titleFrame, 0, 0},  // title
+    {-1, -1, -1, setUpRound, alwaysTrue, playFrame, 0, 0},        // play
+    {-1, -1, -1, rewindToTitle, alwaysTrue, alwaysFalse, 0, 0},   // replay
+    {0, -1, -1, releaseGameAssets, alwaysFalse, nullptr, 0, 0},   // end
 };
 
 bool takeClick() {

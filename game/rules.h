@@ -11,21 +11,21 @@
 #include "sequencer/sequencer.h"
 
 // Tuning constants.
-constexpr uint32_t toastsPerBonus = 5;         // a charge for every fifth toast
-constexpr uint32_t fieldMaxX = 710;            // right bound of critters and the aim point
-constexpr uint32_t fieldMaxY = 510;            // bottom bound
-constexpr uint32_t fieldMin = 35;              // left and top bound
+constexpr uint32_t toastsPerBonus = 5;  // a charge for every fifth toast
+constexpr uint32_t fieldMaxX = 710;     // right bound of critters and the aim point
+constexpr uint32_t fieldMaxY = 510;     // bottom bound
+constexpr uint32_t fieldMin = 35;       // left and top bound
 constexpr uint32_t critterCount = 20;
-constexpr uint32_t critterStepInterval = 20;   // ms that must pass (>=) before a step check
-constexpr uint32_t chargeStepInterval = 20;    // ms that must be exceeded (>) before a homing step
-constexpr uint32_t fuseTime = 10000;           // ms after launch after which the charge blasts (>)
-constexpr uint32_t blastRadius = 80;           // critters nearer than this to a blast are caught
+constexpr uint32_t critterStepInterval = 20;  // ms that must pass (>=) before a step check
+constexpr uint32_t chargeStepInterval = 20;   // ms that must be exceeded (>) before a homing step
+constexpr uint32_t fuseTime = 10000;          // ms after launch after which the charge blasts (>)
+constexpr uint32_t blastRadius = 80;          // critters nearer than this to a blast are caught
 
 constexpr uint32_t chargesPerRound = 5;
 constexpr float launchX = 715, launchY = 495;
-constexpr uint32_t contactDistance = 12;       // a flying charge nearer than this to a critter blasts
-constexpr uint32_t blastDuration = 1500;       // ms from the blast to the end of the blast
-constexpr uint32_t smokeDuration = 900;        // ms of smoke rings
+constexpr uint32_t contactDistance = 12;  // a flying charge nearer than this to a critter blasts
+constexpr uint32_t blastDuration = 1500;  // ms from the blast to the end of the blast
+constexpr uint32_t smokeDuration = 900;   // ms of smoke rings
 
 struct Point {
     float x, y;
@@ -41,23 +41,23 @@ struct VirtualMouse {
 };
 
 // The round state.
-extern uint32_t charges;              // charges left to launch
-extern int32_t toasted;               // critters toasted this round
-extern int32_t toastedAtLastBonus;    // toasted when the last bonus charge came
+extern uint32_t charges;            // charges left to launch
+extern int32_t toasted;             // critters toasted this round
+extern int32_t toastedAtLastBonus;  // toasted when the last bonus charge came
 extern uint8_t gameOver;
 extern Point critterPos[critterCount];
 extern Heading critterDir[critterCount];
 extern uint8_t critterAlive[critterCount];
 extern uint32_t critterLastStep[critterCount];
-extern uint8_t chargeLive;            // launched, and its blast not over
-extern uint8_t blasting;              // the live charge has blasted
+extern uint8_t chargeLive;  // launched, and its blast not over
+extern uint8_t blasting;    // the live charge has blasted
 extern Point chargePos;
 extern Point aimPoint;
 extern uint8_t chargeFacesLeft;
 extern uint32_t launchTime;
 extern uint32_t lastHomingStep;
 extern uint32_t blastStart;
-extern VirtualMouse virtualMouse;     // recomputed at the start of every play frame
+extern VirtualMouse virtualMouse;  // recomputed at the start of every play frame
 
 // The scene table: pause, title, play, replay, end.
 extern Scene gameScenes[];

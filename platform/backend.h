@@ -28,17 +28,17 @@ enum : int32_t {
 };
 
 enum InputKind {
-    inputKey,          // code: virtual-key code; down; alt: Alt held; repeat: the key was already down
-    inputButton,       // code: 0 left, 1 right, 2 middle; down; x, y: client pixels, any value
-    inputPointer,      // x, y: client pixels, any value
-    inputMoved,        // x, y: the client area's new top-left, screen pixels
-    inputResized,      // the client size changed
-    inputMinimized,    // minimised, or taken off the screen
+    inputKey,        // code: virtual-key code; down; alt: Alt held; repeat: the key was already down
+    inputButton,     // code: 0 left, 1 right, 2 middle; down; x, y: client pixels, any value
+    inputPointer,    // x, y: client pixels, any value
+    inputMoved,      // x, y: the client area's new top-left, screen pixels
+    inputResized,    // the client size changed
+    inputMinimized,  // minimised, or taken off the screen
     inputMaximized,
-    inputRestored,     // back from minimised, or shown
+    inputRestored,  // back from minimised, or shown
     inputFocusGained,
     inputFocusLost,
-    inputClose,        // the user (or a signal) asks the window to close
+    inputClose,  // the user (or a signal) asks the window to close
 };
 
 struct InputEvent {
@@ -101,6 +101,5 @@ void backendShutdown();
 bool backendOpenFont(int32_t font, const char* faceName, int32_t pixelHeight, int32_t weight);
 void backendCloseFont(int32_t font);
 // As platGlyphBitmap, for a printable code; metrics arrive zeroed.
-uint32_t backendGlyphBitmap(int32_t font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
-                            uint32_t capacity);
+uint32_t backendGlyphBitmap(int32_t font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer, uint32_t capacity);
 const char* backendFontDescription(int32_t font);

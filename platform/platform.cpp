@@ -150,11 +150,15 @@ static void noteHeld(const Queued& item) {
     switch (item.message) {
     case WM_KEYDOWN: releaseOfKey[key] = WM_KEYUP; return;
     case WM_SYSKEYDOWN: releaseOfKey[key] = WM_SYSKEYUP; return;
-    case WM_KEYUP: case WM_SYSKEYUP: releaseOfKey[key] = 0; return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: releaseOfKey[key] = 0; return;
     case WM_MOUSEMOVE: break;
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: buttonHeld[0] = item.message == WM_LBUTTONDOWN; break;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: buttonHeld[1] = item.message == WM_RBUTTONDOWN; break;
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: buttonHeld[2] = item.message == WM_MBUTTONDOWN; break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: buttonHeld[0] = item.message == WM_LBUTTONDOWN; break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: buttonHeld[1] = item.message == WM_RBUTTONDOWN; break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP: buttonHeld[2] = item.message == WM_MBUTTONDOWN; break;
     default: return;
     }
     lastPointLParam = item.lParam;
@@ -296,39 +300,26 @@ bool platformTakeInput(const InputEvent& event) {
     if (slot < 0 || !windows[slot].live) return true;  // not a window of ours
     uint32_t minimized = isMinimized(slot) ? 1u : 0u;
     switch (event.kind) {
-    case inputPointer:
-        queueInput({slot, WM_MOUSEMOVE, 0, clientPointLParam(slot, event.x, event.y)});
-        break;
-    case inputMoved:
-        queueInput({slot, WM_MOVE, 0, makeLParam(clampToWord(event.x), clampToWord(event.y))});
-        break;
-    case inputResized:
-        queueInput({slot, WM_SIZE, SIZE_RESTORED, clientSizeLParam(slot)});
-        break;
+    case inputPointer: queueInput({slot, WM_MOUSEMOVE, 0, clientPointLParam(slot, event.x, event.y)}); break;
+    case inputMoved: queueInput({slot, WM_MOVE, 0, makeLParam(clampToWord(event.x), clampToWord(event.y))}); break;
+    case inputResized: queueInput({slot, WM_SIZE, SIZE_RESTORED, clientSizeLParam(slot)}); break;
     case inputMinimized:
         queueInput({slot, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0});
         queueInput({slot, WM_SIZE, SIZE_MINIMIZED, 0});
         letGoOfHeldInput(slot);
         break;
-    case inputMaximized:
-        queueInput({slot, WM_SIZE, SIZE_MAXIMIZED, clientSizeLParam(slot)});
-        break;
+    case inputMaximized: queueInput({slot, WM_SIZE, SIZE_MAXIMIZED, clientSizeLParam(slot)}); break;
     case inputRestored:
         queueInput({slot, WM_ACTIVATE, makeLParam(WA_ACTIVE, 0), 0});
         queueInput({slot, WM_SIZE, SIZE_RESTORED, clientSizeLParam(slot)});
         break;
-    case inputFocusGained:
-        queueInput({slot, WM_ACTIVATE, makeLParam(WA_ACTIVE, minimized), 0});
-        break;
+    case inputFocusGained: queueInput({slot, WM_ACTIVATE, makeLParam(WA_ACTIVE, minimized), 0}); break;
     case inputFocusLost:
         queueInput({slot, WM_ACTIVATE, makeLParam(WA_INACTIVE, minimized), 0});
         letGoOfHeldInput(slot);
         break;
-    case inputClose:
-        queueInput({slot, WM_CLOSE, 0, 0});
-        break;
-    default:
-        break;
+    case inputClose: queueInput({slot, WM_CLOSE, 0, 0}); break;
+    default: break;
     }
     return true;
 }
@@ -541,8 +532,7 @@ void platDeleteFont(PlatFont* font) {
     font->open = false;
 }
 
-uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
-                         uint32_t capacity) {
+uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer, uint32_t capacity) {
     *metrics = {};
     if (!isOpen(font) || code < (uint32_t)platFirstGlyphCode || code > (uint32_t)platLastGlyphCode) return 0;
     return backendGlyphBitmap((int32_t)(font - fonts), code, metrics, buffer, capacity);

@@ -19,17 +19,17 @@ enum : uint32_t {
     WM_NULL = 0x0000,
     WM_CREATE = 0x0001,
     WM_DESTROY = 0x0002,
-    WM_MOVE = 0x0003,          // lParam: client origin x (low word), y (high word)
-    WM_SIZE = 0x0005,          // wParam: SIZE_*; lParam: client width (low word), height (high word)
-    WM_ACTIVATE = 0x0006,      // wParam: WA_* (low word), minimised flag (high word)
+    WM_MOVE = 0x0003,      // lParam: client origin x (low word), y (high word)
+    WM_SIZE = 0x0005,      // wParam: SIZE_*; lParam: client width (low word), height (high word)
+    WM_ACTIVATE = 0x0006,  // wParam: WA_* (low word), minimised flag (high word)
     WM_CLOSE = 0x0010,
-    WM_QUIT = 0x0012,          // wParam: exit code
-    WM_KEYDOWN = 0x0100,       // wParam: virtual-key code; lParam: keyWasDown set for a repeat
+    WM_QUIT = 0x0012,     // wParam: exit code
+    WM_KEYDOWN = 0x0100,  // wParam: virtual-key code; lParam: keyWasDown set for a repeat
     WM_KEYUP = 0x0101,
-    WM_SYSKEYDOWN = 0x0104,    // a key pressed while Alt is held, and F10
+    WM_SYSKEYDOWN = 0x0104,  // a key pressed while Alt is held, and F10
     WM_SYSKEYUP = 0x0105,
-    WM_SYSCOMMAND = 0x0112,    // wParam: SC_*
-    WM_MOUSEMOVE = 0x0200,     // lParam: client x (low word), y (high word)
+    WM_SYSCOMMAND = 0x0112,  // wParam: SC_*
+    WM_MOUSEMOVE = 0x0200,   // lParam: client x (low word), y (high word)
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
     WM_RBUTTONDOWN = 0x0204,
@@ -44,9 +44,21 @@ enum : uint32_t { SC_CLOSE = 0xF060, SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0
 
 // Virtual-key codes. Letters and digits are their upper-case ASCII codes ('A', '0').
 enum : uint32_t {
-    VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
-    VK_ESCAPE = 27, VK_SPACE = 32, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
-    VK_F1 = 112, VK_F10 = 121, VK_F12 = 123,
+    VK_BACK = 8,
+    VK_TAB = 9,
+    VK_RETURN = 13,
+    VK_SHIFT = 16,
+    VK_CONTROL = 17,
+    VK_MENU = 18,
+    VK_ESCAPE = 27,
+    VK_SPACE = 32,
+    VK_LEFT = 37,
+    VK_UP = 38,
+    VK_RIGHT = 39,
+    VK_DOWN = 40,
+    VK_F1 = 112,
+    VK_F10 = 121,
+    VK_F12 = 123,
 };
 
 // lParam bit of a key-down message: the key was already down (the system's key repeat).
@@ -59,8 +71,12 @@ static inline uint32_t highWord(uint32_t value) { return value >> 16; }
 // Limits every system is held to: client sizes, icon sides and glyph heights in pixels, face names
 // in bytes, and the character codes a font rasterises.
 enum : int32_t {
-    platMaxWindowSide = 65535, platMaxIconSide = 256, platMaxGlyphHeight = 1024, platMaxFaceName = 127,
-    platFirstGlyphCode = 32, platLastGlyphCode = 126,
+    platMaxWindowSide = 65535,
+    platMaxIconSide = 256,
+    platMaxGlyphHeight = 1024,
+    platMaxFaceName = 127,
+    platFirstGlyphCode = 32,
+    platLastGlyphCode = 126,
 };
 
 struct PlatMessage {
@@ -122,13 +138,13 @@ extern WaitSource platWaitSource;
 // --- Windows ----------------------------------------------------------------------------
 
 struct PlatWindowSpec {
-    int32_t x, y;                        // outer top-left, screen pixels
-    int32_t clientWidth, clientHeight;   // client area, pixels
-    bool fullscreen;                     // borderless, in the display mode set by platChangeDisplayMode
-    const char* className;               // the window class (X11 WM_CLASS); may be null
-    const char* title;                   // may be null
+    int32_t x, y;                       // outer top-left, screen pixels
+    int32_t clientWidth, clientHeight;  // client area, pixels
+    bool fullscreen;                    // borderless, in the display mode set by platChangeDisplayMode
+    const char* className;              // the window class (X11 WM_CLASS); may be null
+    const char* title;                  // may be null
     WindowProc windowProc;
-    uint32_t colorBits;                  // pixel format: RGBA, 8 bits a channel when 32
+    uint32_t colorBits;  // pixel format: RGBA, 8 bits a channel when 32
     uint32_t depthBits;
     bool doubleBuffer;
 };
@@ -220,8 +236,7 @@ void platDeleteFont(PlatFont* font);
 // 65 levels (0..64), rows top first, each row padded to a multiple of 4 bytes. Fills metrics and returns the bitmap's byte count;
 // the bitmap is written only when buffer is not null and capacity is at least that count.
 // Returns 0 with zeroed metrics when the glyph cannot be rasterised or the code is outside the range.
-uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer,
-                         uint32_t capacity);
+uint32_t platGlyphBitmap(PlatFont* font, uint32_t code, PlatGlyphMetrics* metrics, uint8_t* buffer, uint32_t capacity);
 // Which face answered, for tests and diagnostics: its family and style as the system names them,
 // followed by " (file)" where the system reads faces from files. Owned by the font, valid until
 // it is deleted; empty for null.

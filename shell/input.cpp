@@ -81,28 +81,20 @@ static void keyUp(uint32_t key) {
 
 int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32_t lParam) {
     switch (message) {
-    case WM_MOVE:
-        storeWindowPosition(window, currentRect);
-        return 0;
+    case WM_MOVE: storeWindowPosition(window, currentRect); return 0;
     case WM_SIZE:
         storeClientSize(window, currentRect);
         resizeViewport(lowWord(lParam), highWord(lParam));
         return 0;
-    case WM_ACTIVATE:
-        appFlags.active = highWord(wParam) == 0 ? 1 : 0;
-        return 0;
-    case WM_CLOSE:
-        platPostQuitMessage(0);
-        return 0;
+    case WM_ACTIVATE: appFlags.active = highWord(wParam) == 0 ? 1 : 0; return 0;
+    case WM_CLOSE: platPostQuitMessage(0); return 0;
     case WM_KEYDOWN:
         // F1 switches the display mode once per press: the key's repeat would switch it again and
         // again, and a monitor resyncs on every switch.
         if ((wParam & 0xFF) == VK_F1 && (lParam & keyWasDown)) return 0;
         keyDown(wParam & 0xFF, (lParam & keyWasDown) != 0);
         return 0;
-    case WM_KEYUP:
-        keyUp(wParam & 0xFF);
-        return 0;
+    case WM_KEYUP: keyUp(wParam & 0xFF); return 0;
     case WM_SYSCOMMAND:
         if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) return 0;
         return platDefWindowProc(window, message, wParam, lParam);
@@ -110,19 +102,10 @@ int32_t windowProc(PlatWindow* window, uint32_t message, uint32_t wParam, uint32
         inputState.mouseX = lowWord(lParam);
         inputState.mouseY = highWord(lParam);
         return 0;
-    case WM_LBUTTONDOWN:
-        buttonDown(buttonTaps[0]);
-        return 0;
-    case WM_LBUTTONUP:
-        buttonUp(buttonTaps[0]);
-        return 0;
-    case WM_RBUTTONDOWN:
-        buttonDown(buttonTaps[1]);
-        return 0;
-    case WM_RBUTTONUP:
-        buttonUp(buttonTaps[1]);
-        return 0;
-    default:
-        return platDefWindowProc(window, message, wParam, lParam);
+    case WM_LBUTTONDOWN: buttonDown(buttonTaps[0]); return 0;
+    case WM_LBUTTONUP: buttonUp(buttonTaps[0]); return 0;
+    case WM_RBUTTONDOWN: buttonDown(buttonTaps[1]); return 0;
+    case WM_RBUTTONUP: buttonUp(buttonTaps[1]); return 0;
+    default: return platDefWindowProc(window, message, wParam, lParam);
     }
 }

@@ -6,11 +6,11 @@
 #include "platform/platform.h"
 
 struct InputState {
-    uint8_t keys[256];     // by virtual-key code: 1 from key-down to key-up
-    uint32_t mouseX;       // client pixels at the last mouse move (0..65535)
+    uint8_t keys[256];  // by virtual-key code: 1 from key-down to key-up
+    uint32_t mouseX;    // client pixels at the last mouse move (0..65535)
     uint32_t mouseY;
-    uint8_t leftButton;    // 1 from button-down to button-up, and at least until a frame has been
-                           // presented after the down; a reader may clear it to consume a click
+    uint8_t leftButton;  // 1 from button-down to button-up, and at least until a frame has been
+                         // presented after the down; a reader may clear it to consume a click
     uint8_t rightButton;
 };
 

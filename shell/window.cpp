@@ -106,7 +106,8 @@ void storeClientSize(PlatWindow* window, ScreenRect& rect) {
 // second copy started in another's mode): there it keeps its shape, as large as fits, centred.
 static ScreenRect shownBox(int32_t width, int32_t height) {
     int64_t pictureWidth = displayConfig.width, pictureHeight = displayConfig.height;
-    if (!displayConfig.fullscreen || width <= 0 || pictureWidth == 0 || pictureHeight == 0) return {0, 0, width, height};
+    if (!displayConfig.fullscreen || width <= 0 || pictureWidth == 0 || pictureHeight == 0)
+        return {0, 0, width, height};
     if (width * pictureHeight > height * pictureWidth) {
         int32_t boxWidth = (int32_t)(height * pictureWidth / pictureHeight);
         return {(width - boxWidth) / 2, 0, boxWidth, height};

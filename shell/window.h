@@ -22,8 +22,8 @@ extern ScreenRect currentRect;     // the live window, kept up to date by WM_MOV
 // Laid out by resizeViewport; readers map the pointer through it.
 extern ScreenRect shownRect;
 
-extern PlatWindow* mainWindow;     // null while no window exists
-extern PlatContext* renderContext; // null until the first window; kept across switches
+extern PlatWindow* mainWindow;      // null while no window exists
+extern PlatContext* renderContext;  // null until the first window; kept across switches
 // The render-state preset last selected; re-run on every viewport change. Null at start.
 extern void (*currentPreset)();
 // Pixels of the window icon (appIconSide x appIconSide RGBA, rows top first) or null for none;

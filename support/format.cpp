@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // printf-style formatting for integers, characters and strings, console output, and case-free comparison.
-#include "support/support.h"
 #include "platform/platform.h"
+#include "support/support.h"
 
 #include <string.h>
 #include <wchar.h>

@@ -54,9 +54,9 @@ int64_t roundToInt(double value);
 double mathSin(double x);
 double mathCos(double x);
 double mathTan(double x);
-double mathAsin(double x);   // NaN for |x| > 1
+double mathAsin(double x);  // NaN for |x| > 1
 double mathAcos(double x);
 double mathAtan(double x);
 double mathAtan2(double y, double x);
-double mathSqrt(double x);   // NaN for x < 0
+double mathSqrt(double x);                     // NaN for x < 0
 double mathPow(double base, double exponent);  // 0 for a zero base; NaN for a negative base

@@ -11,7 +11,7 @@
 
 struct NativeFont {
     FT_Face face;
-    bool embolden;  // fontconfig asks for synthetic bold when no bold face exists
+    bool embolden;          // fontconfig asks for synthetic bold when no bold face exists
     char description[700];  // family, style, and the file in parentheses
 };
 
@@ -19,8 +19,7 @@ static NativeFont fonts[maxFonts];
 static FT_Library library;
 
 // Finds the file (and face index) fontconfig picks for the name and weight; false if none.
-static bool resolveFace(const char* faceName, int32_t weight, char* file, size_t fileSize, int* index,
-                        bool* embolden) {
+static bool resolveFace(const char* faceName, int32_t weight, char* file, size_t fileSize, int* index, bool* embolden) {
     if (!FcInit()) return false;
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, (const FcChar8*)faceName);
@@ -34,8 +33,8 @@ static bool resolveFace(const char* faceName, int32_t weight, char* file, size_t
     if (!match) return false;
     FcChar8* path = nullptr;
     FcBool bold = FcFalse;
-    bool found = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path &&
-                 strlen((const char*)path) < fileSize;
+    bool found =
+        FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path && strlen((const char*)path) < fileSize;
     if (found) {
         strcpy(file, (const char*)path);
         if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;

@@ -30,8 +30,8 @@ static SDL_Window* parked;
 static SDL_GLContext context;
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
-static ScreenSize userMode;  // what the display returns to, while this copy holds a temporary mode
-static uint32_t modeHolder;  // the X window that holds it for this copy, 0 while none does
+static ScreenSize userMode;                  // what the display returns to, while this copy holds a temporary mode
+static uint32_t modeHolder;                  // the X window that holds it for this copy, 0 while none does
 static volatile sig_atomic_t quitSignalled;  // a termination signal came, not yet handed over
 
 static Display* xDisplay;  // the X connection under SDL's x11 driver, else null
@@ -55,16 +55,20 @@ static uint32_t virtualKey(SDL_Keycode key) {
     switch (key) {
     case SDLK_ESCAPE: return VK_ESCAPE;
     case SDLK_SPACE: return VK_SPACE;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
     case SDLK_BACKSPACE: return VK_BACK;
     case SDLK_TAB: return VK_TAB;
     case SDLK_LEFT: return VK_LEFT;
     case SDLK_UP: return VK_UP;
     case SDLK_RIGHT: return VK_RIGHT;
     case SDLK_DOWN: return VK_DOWN;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
     default: return 0;
     }
 }
@@ -73,9 +77,11 @@ static bool windowChange(uint8_t which, InputKind* kind) {
     switch (which) {
     case SDL_WINDOWEVENT_MOVED: *kind = inputMoved; return true;
     case SDL_WINDOWEVENT_SIZE_CHANGED: *kind = inputResized; return true;
-    case SDL_WINDOWEVENT_MINIMIZED: case SDL_WINDOWEVENT_HIDDEN: *kind = inputMinimized; return true;
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN: *kind = inputMinimized; return true;
     case SDL_WINDOWEVENT_MAXIMIZED: *kind = inputMaximized; return true;
-    case SDL_WINDOWEVENT_RESTORED: case SDL_WINDOWEVENT_SHOWN: *kind = inputRestored; return true;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SHOWN: *kind = inputRestored; return true;
     case SDL_WINDOWEVENT_FOCUS_GAINED: *kind = inputFocusGained; return true;
     case SDL_WINDOWEVENT_FOCUS_LOST: *kind = inputFocusLost; return true;
     case SDL_WINDOWEVENT_CLOSE: *kind = inputClose; return true;
@@ -126,7 +132,8 @@ static bool handOver(const SDL_Event& event) {
         input.y = event.window.data2;
         break;
     case SDL_SYSWMEVENT:
-        if (event.syswm.msg && event.syswm.msg->subsystem == SDL_SYSWM_X11) takeCoreEvent(event.syswm.msg->msg.x11.event);
+        if (event.syswm.msg && event.syswm.msg->subsystem == SDL_SYSWM_X11)
+            takeCoreEvent(event.syswm.msg->msg.x11.event);
         return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -134,8 +141,14 @@ static bool handOver(const SDL_Event& event) {
         corePress = pressUnknown;
         if (judged == pressTaken) return true;  // handed over already
         bool repeat = judged == pressUnknown ? event.key.repeat != 0 : judged == pressRepeat;
-        input = {inputKey, 0, virtualKey(event.key.keysym.sym), event.type == SDL_KEYDOWN,
-                 (event.key.keysym.mod & KMOD_ALT) != 0, 0, 0, repeat};
+        input = {inputKey,
+                 0,
+                 virtualKey(event.key.keysym.sym),
+                 event.type == SDL_KEYDOWN,
+                 (event.key.keysym.mod & KMOD_ALT) != 0,
+                 0,
+                 0,
+                 repeat};
         if (input.code == 0) return true;
         // SDL names no window for keys in the first moments after a new window takes the focus
         // (it confirms focus changes only after a while).
@@ -144,19 +157,21 @@ static bool handOver(const SDL_Event& event) {
     }
 
     case SDL_MOUSEMOTION:
-        input = {inputPointer, slotFromId(event.motion.windowID), 0, false, false, event.motion.x, event.motion.y, false};
+        input = {inputPointer, slotFromId(event.motion.windowID), 0, false, false, event.motion.x, event.motion.y,
+                 false};
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (!buttonCode(event.button.button, &input.code)) return true;
-        input = {inputButton, slotFromId(event.button.windowID), input.code, event.type == SDL_MOUSEBUTTONDOWN, false,
-                 event.button.x, event.button.y, false};
+        input = {inputButton,    slotFromId(event.button.windowID),
+                 input.code,     event.type == SDL_MOUSEBUTTONDOWN,
+                 false,          event.button.x,
+                 event.button.y, false};
         break;
     case SDL_QUIT:  // a termination signal: treat it as the user closing the window
         input = {inputClose, noWindowNamed, 0, false, false, 0, 0, false};
         break;
-    default:
-        return true;
+    default: return true;
     }
     return platformTakeInput(input);
 }
@@ -362,8 +377,9 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     setPixelFormat(spec);
     uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     flags |= spec->fullscreen ? (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS) : SDL_WINDOW_RESIZABLE;
-    SDL_Window* sdl = parked ? parked : SDL_CreateWindow(spec->title ? spec->title : "", spec->x, spec->y,
-                                                         spec->clientWidth, spec->clientHeight, flags);
+    SDL_Window* sdl = parked ? parked
+                             : SDL_CreateWindow(spec->title ? spec->title : "", spec->x, spec->y, spec->clientWidth,
+                                                spec->clientHeight, flags);
     if (!sdl) {
         platformSetError("cannot create a window: %s", SDL_GetError());
         return false;
@@ -440,7 +456,8 @@ static void mapBeforeSdlWaits(Window window) {
 
 void backendShowWindow(int32_t slot) {
     SDL_Window* sdl = natives[slot].sdl;
-    if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN)) mapBeforeSdlWaits(natives[slot].xWindow);  // the parked window is
+    if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN))
+        mapBeforeSdlWaits(natives[slot].xWindow);  // the parked window is
     // Without a window manager at its start SDL gives the window the focus itself, which fails while
     // it is not mapped yet; that error is no reason to end the program.
     XErrorHandler sdlHandler = xDisplay ? XSetErrorHandler(ignoreXError) : nullptr;
@@ -496,8 +513,8 @@ uint32_t backendWindowState(int32_t slot) {
 }
 
 void backendSetIcon(int32_t slot, const uint8_t* rgba, int32_t width, int32_t height) {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom((void*)rgba, width, height, 32, width * 4,
-                                                              SDL_PIXELFORMAT_ABGR8888);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom((void*)rgba, width, height, 32, width * 4, SDL_PIXELFORMAT_ABGR8888);
     if (!surface) return;
     SDL_SetWindowIcon(natives[slot].sdl, surface);
     SDL_FreeSurface(surface);

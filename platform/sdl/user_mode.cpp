@@ -109,8 +109,8 @@ static uint32_t readCardinals(Window window, Atom property, uint32_t* values, ui
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     xFailed = false;
-    int status = XGetWindowProperty(x, window, property, 0, capacity, False, XA_CARDINAL, &type, &format, &count,
-                                    &after, &data);
+    int status =
+        XGetWindowProperty(x, window, property, 0, capacity, False, XA_CARDINAL, &type, &format, &count, &after, &data);
     uint32_t taken = 0;
     if (status == Success && !xFailed && type == XA_CARDINAL && format == 32 && data)
         for (; taken < count && taken < capacity; ++taken) values[taken] = (uint32_t)((long*)data)[taken];

@@ -132,8 +132,8 @@ int64_t listNameAt(GLenum type, const GLvoid* lists, GLsizei i) {
 
 // --- Capabilities and the attribute stacks -----------------------------------------------
 
-const GLenum trackedCaps[] = {GL_TEXTURE_2D, GL_ALPHA_TEST, GL_BLEND, GL_DEPTH_TEST, GL_FOG,
-                              GL_CULL_FACE, GL_LINE_SMOOTH, GL_SCISSOR_TEST, GL_LIGHTING, GL_DITHER};
+const GLenum trackedCaps[] = {GL_TEXTURE_2D, GL_ALPHA_TEST,  GL_BLEND,        GL_DEPTH_TEST, GL_FOG,
+                              GL_CULL_FACE,  GL_LINE_SMOOTH, GL_SCISSOR_TEST, GL_LIGHTING,   GL_DITHER};
 enum { trackedCapCount = sizeof trackedCaps / sizeof trackedCaps[0], attribStackDepth = 16 };
 
 bool capEnabled[trackedCapCount] = {false, false, false, false, false, false, false, false, false, true};
@@ -203,25 +203,40 @@ GLubyte mapIndex(const IndexMap& map, int64_t index) {
 
 int64_t shiftedIndex(GLubyte index) {
     int64_t value = index;
-    value = indexShift >= 0 ? value << (indexShift > 31 ? 31 : indexShift) : value >> (-indexShift > 31 ? 31 : -indexShift);
+    value =
+        indexShift >= 0 ? value << (indexShift > 31 ? 31 : indexShift) : value >> (-indexShift > 31 ? 31 : -indexShift);
     return value + indexOffset;
 }
 
 // The base format WebGL takes for an internal format, 0 for one it has none for.
 GLenum baseFormat(GLint internalFormat) {
     switch (internalFormat) {
-    case 1: case GL_LUMINANCE: case GL_LUMINANCE8: return GL_LUMINANCE;
-    case 2: case GL_LUMINANCE_ALPHA: case GL_LUMINANCE8_ALPHA8: return GL_LUMINANCE_ALPHA;
-    case 3: case GL_RGB: case GL_RGB8: return GL_RGB;
-    case 4: case GL_RGBA: case GL_RGBA8: return GL_RGBA;
-    case GL_ALPHA: case GL_ALPHA8: return GL_ALPHA;
+    case 1:
+    case GL_LUMINANCE:
+    case GL_LUMINANCE8: return GL_LUMINANCE;
+    case 2:
+    case GL_LUMINANCE_ALPHA:
+    case GL_LUMINANCE8_ALPHA8: return GL_LUMINANCE_ALPHA;
+    case 3:
+    case GL_RGB:
+    case GL_RGB8: return GL_RGB;
+    case 4:
+    case GL_RGBA:
+    case GL_RGBA8: return GL_RGBA;
+    case GL_ALPHA:
+    case GL_ALPHA8: return GL_ALPHA;
     default: return 0;
     }
 }
 
 uint32_t componentCount(GLenum format) {
     switch (format) {
-    case GL_COLOR_INDEX: case GL_ALPHA: case GL_LUMINANCE: case GL_RED: case GL_GREEN: case GL_BLUE: return 1;
+    case GL_COLOR_INDEX:
+    case GL_ALPHA:
+    case GL_LUMINANCE:
+    case GL_RED:
+    case GL_GREEN:
+    case GL_BLUE: return 1;
     case GL_LUMINANCE_ALPHA: return 2;
     case GL_RGB: return 3;
     case GL_RGBA: return 4;
@@ -244,11 +259,26 @@ void indicesToTexels(const GLubyte* indices, GLsizei width, GLsizei height, GLen
             GLubyte red = mapIndex(indexMaps[0], index), green = mapIndex(indexMaps[1], index),
                     blue = mapIndex(indexMaps[2], index), alpha = mapIndex(indexMaps[3], index);
             switch (base) {
-            case GL_ALPHA: *out++ = 255; *out++ = alpha; break;  // white luminance-alpha
+            case GL_ALPHA:
+                *out++ = 255;
+                *out++ = alpha;
+                break;  // white luminance-alpha
             case GL_LUMINANCE: *out++ = red; break;
-            case GL_LUMINANCE_ALPHA: *out++ = red; *out++ = alpha; break;
-            case GL_RGB: *out++ = red; *out++ = green; *out++ = blue; break;
-            default: *out++ = red; *out++ = green; *out++ = blue; *out++ = alpha; break;
+            case GL_LUMINANCE_ALPHA:
+                *out++ = red;
+                *out++ = alpha;
+                break;
+            case GL_RGB:
+                *out++ = red;
+                *out++ = green;
+                *out++ = blue;
+                break;
+            default:
+                *out++ = red;
+                *out++ = green;
+                *out++ = blue;
+                *out++ = alpha;
+                break;
             }
         }
     }
@@ -550,8 +580,8 @@ void compatTexParameteri(GLenum target, GLenum name, GLint value) {
     glTexParameteri(target, name, wrap && value == GL_CLAMP ? GL_CLAMP_TO_EDGE : value);
 }
 
-GLint compatScaleImage(GLenum format, GLint widthIn, GLint heightIn, GLenum typeIn, const void* dataIn,
-                       GLint widthOut, GLint heightOut, GLenum typeOut, GLvoid* dataOut) {
+GLint compatScaleImage(GLenum format, GLint widthIn, GLint heightIn, GLenum typeIn, const void* dataIn, GLint widthOut,
+                       GLint heightOut, GLenum typeOut, GLvoid* dataOut) {
     flushQuads();
     if (widthIn < 0 || heightIn < 0 || widthOut < 0 || heightOut < 0) return GLU_INVALID_VALUE;
     uint32_t components = componentCount(format);

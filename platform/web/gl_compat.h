@@ -41,8 +41,8 @@
 // is what was set through this layer (GL's initial state before that). One GL context is assumed.
 #pragma once
 #include <GL/gl.h>
-#include <stdint.h>
 #include <GL/glu.h>
+#include <stdint.h>
 
 extern "C" {
 GLuint compatGenLists(GLsizei range);
@@ -95,8 +95,8 @@ void compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei 
 void compatTexParameteri(GLenum target, GLenum name, GLint value);
 // Returns 0, GLU_INVALID_VALUE for a negative size or null buffers, GLU_INVALID_ENUM for a format
 // or type it does not take, GLU_OUT_OF_MEMORY.
-GLint compatScaleImage(GLenum format, GLint widthIn, GLint heightIn, GLenum typeIn, const void* dataIn,
-                       GLint widthOut, GLint heightOut, GLenum typeOut, GLvoid* dataOut);
+GLint compatScaleImage(GLenum format, GLint widthIn, GLint heightIn, GLenum typeIn, const void* dataIn, GLint widthOut,
+                       GLint heightOut, GLenum typeOut, GLvoid* dataOut);
 }
 
 // The layer itself and its tests define ZELMO_GL_COMPAT_DIRECT to keep the GL names for GL.

@@ -18,6 +18,7 @@ static NativeFont fonts[maxFonts];
 // Draws the character white on a clear square of twice the em and finds its inked box. Writes the
 // metrics (width, height, originX, originY, advance) and, when the buffer holds them, the coverage
 // rows (0..64, each padded to 4 bytes). Returns the bitmap's byte count, 0 without ink.
+// clang-format off
 EM_JS(int, rasteriseOnCanvas,
       (const char* face, int pixelHeight, int weight, int code, int* metrics, unsigned char* buffer, int capacity), {
     var side = pixelHeight * 2;
@@ -69,6 +70,7 @@ EM_JS(int, rasteriseOnCanvas,
     }
     return size;
 });
+// clang-format on
 
 bool backendOpenFont(int32_t slot, const char* faceName, int32_t pixelHeight, int32_t weight) {
     NativeFont* font = &fonts[slot];

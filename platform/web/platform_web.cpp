@@ -12,14 +12,14 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
-static int32_t canvasSlot = goneWindow;  // the front end's slot of the canvas while a window has it
+static int32_t canvasSlot = goneWindow;    // the front end's slot of the canvas while a window has it
 static int32_t canvasWidth, canvasHeight;  // the canvas's pixels
 static EGLDisplay eglDisplay = EGL_NO_DISPLAY;
 static EGLSurface eglSurface = EGL_NO_SURFACE;
 static EGLConfig eglConfig;
 
 static bool callbacksInstalled;
-static uint32_t buttonsHeld;  // bit per button: the canvas keeps the pointer while one is held
+static uint32_t buttonsHeld;   // bit per button: the canvas keeps the pointer while one is held
 static bool playerPressedKey;  // since the last window was made
 static double lastYield;
 
@@ -28,16 +28,19 @@ static bool startEgl();
 // --- The page ------------------------------------------------------------------------------
 
 // The canvas's pixel size set to width x height; its on-page size follows unless fullscreen scales it.
+// clang-format off
 EM_JS(void, sizeCanvas, (int width, int height), {
     var canvas = document.getElementById('canvas');
     canvas.width = width;
     canvas.height = height;
 });
+// clang-format on
 
 // A page position in canvas pixels, through the canvas's on-page box as the page's CSS lays its
 // pixels out there: stretched over the box (in the page the box is 4:3 already), or whole and
 // centred in it with bars where the shapes differ (object-fit: contain, as in fullscreen).
 // x in point[0], y in point[1]. True when it lies on the canvas's pixels.
+// clang-format off
 EM_JS(int, canvasPoint, (double clientX, double clientY, int* point), {
     var canvas = document.getElementById('canvas');
     var box = canvas.getBoundingClientRect();
@@ -52,13 +55,17 @@ EM_JS(int, canvasPoint, (double clientX, double clientY, int* point), {
     HEAP32[(point >> 2) + 1] = y;
     return x >= 0 && y >= 0 && x < canvas.width && y < canvas.height ? 1 : 0;
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, showPagePointer, (int visible), {
     document.getElementById('canvas').style.cursor = visible ? 'auto' : 'none';
 });
+// clang-format on
 
 // Waits for the page's next animation frame: the frame just drawn is shown and the page's events run.
 // When markShown names a mark, it is made then, as the frame has been shown.
+// clang-format off
 EM_ASYNC_JS(void, waitForAnimationFrame, (const char* markShown), {
     var mark = markShown ? UTF8ToString(markShown) : null;
     await new Promise(function(resolve) {
@@ -72,6 +79,7 @@ EM_ASYNC_JS(void, waitForAnimationFrame, (const char* markShown), {
         });
     });
 });
+// clang-format on
 
 static void yieldToPage(const char* markShown = nullptr) {
     compatFlush();  // the page sees every quad drawn before it has its turn
@@ -83,8 +91,12 @@ static void yieldToPage(const char* markShown = nullptr) {
 
 // A page that sets Module.testClock to a number before the game starts runs on that clock instead
 // of the browser's: the game's time then moves only when the page changes it.
+// clang-format off
 EM_JS(int, pageHasTestClock, (), { return typeof Module.testClock === 'number' ? 1 : 0; });
+// clang-format on
+// clang-format off
 EM_JS(uint32_t, readPageClock, (), { return Module.testClock >>> 0; });
+// clang-format on
 
 static void usePageClockIfAsked() {
     static bool checked;
@@ -136,11 +148,19 @@ static uint32_t virtualKey(uint32_t keyCode) {
     if ((keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9')) return keyCode;
     if (keyCode >= VK_F1 && keyCode <= VK_F12) return keyCode;
     switch (keyCode) {
-    case VK_BACK: case VK_TAB: case VK_RETURN: case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_ESCAPE:
-    case VK_SPACE: case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
-        return keyCode;
-    default:
-        return 0;
+    case VK_BACK:
+    case VK_TAB:
+    case VK_RETURN:
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_ESCAPE:
+    case VK_SPACE:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN: return keyCode;
+    default: return 0;
     }
 }
 
@@ -159,7 +179,8 @@ static EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent* event, void*) 
     int32_t point[2] = {0, 0};
     bool inside = canvasPoint((double)event->clientX, (double)event->clientY, point) != 0;
     if (eventType == EMSCRIPTEN_EVENT_MOUSEMOVE) {
-        if (inside || buttonsHeld) platformTakeInput({inputPointer, canvasSlot, 0, false, false, point[0], point[1], false});
+        if (inside || buttonsHeld)
+            platformTakeInput({inputPointer, canvasSlot, 0, false, false, point[0], point[1], false});
         return EM_FALSE;
     }
     static const uint32_t codes[3] = {0, 2, 1};  // the page numbers the middle button 1, the right one 2
@@ -227,6 +248,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void zelmoTouch(int phase, int32_t id, double cl
 
 // The page's own listeners rather than html5's, whose positions come rounded to whole page pixels.
 // Taking the touches' default keeps the browser from making mouse events of them as well.
+// clang-format off
 EM_JS(void, listenForTouches, (), {
     var phases = {touchstart: 0, touchmove: 1, touchend: 2, touchcancel: 3};
     Object.keys(phases).forEach(function(type) {
@@ -239,8 +261,11 @@ EM_JS(void, listenForTouches, (), {
         }, {passive: false});
     });
 });
+// clang-format on
 
+// clang-format off
 EM_JS(int, pageHidden, (), { return document.hidden ? 1 : 0; });
+// clang-format on
 
 // A hidden page is a minimised window: no frame runs while the player cannot see it. A page that
 // hides, is left (pagehide) or loses the focus lets go of every button and finger, as a window that
@@ -271,10 +296,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void zelmoPageShown(int shown) {
     else if (!pageHidden()) platformTakeInput({inputRestored, canvasSlot, 0, false, false, 0, 0, false});
 }
 
+// clang-format off
 EM_JS(void, listenForPageShown, (), {
     addEventListener('pagehide', function() { _zelmoPageShown(0); });
     addEventListener('pageshow', function(event) { if (event.persisted) _zelmoPageShown(1); });
 });
+// clang-format on
 
 static void installCallbacks() {
     if (callbacksInstalled) return;
@@ -305,16 +332,21 @@ void backendShowPointer(bool visible) { showPagePointer(visible ? 1 : 0); }
 // A page cannot hold the screen saver off; the front end's flag is all there is.
 void backendAllowScreenSaver(bool) {}
 
+// clang-format off
 EM_JS(int, pageIsFullscreen, (), { return document.fullscreenElement ? 1 : 0; });
+// clang-format on
 
+// clang-format off
 EM_JS(void, leavePageFullscreen, (), {
     if (Module.fullscreenRetry) Module.fullscreenRetry.cancel();
     if (document.fullscreenElement) document.exitFullscreen().catch(function() {});
 });
+// clang-format on
 
 // Asks for the canvas fullscreen at once: the key press that asked (F1) lets the page for a few
 // seconds. Refused (too late, or never allowed), it asks again at the player's next key, click or tap.
 // The browser scales the canvas to the screen, its pixels unchanged, with bars where the shapes differ.
+// clang-format off
 EM_JS(void, enterPageFullscreen, (), {
     var canvas = document.getElementById('canvas');
     if (Module.fullscreenRetry) Module.fullscreenRetry.cancel();
@@ -333,6 +365,7 @@ EM_JS(void, enterPageFullscreen, (), {
         Module.fullscreenRetry = retry;
     });
 });
+// clang-format on
 
 // A page may take the screen only in answer to the player. So the game opens in the page even when
 // it asks for fullscreen, and a window made after the player pressed a key (F1) shows the other way
@@ -420,10 +453,12 @@ static EGLContext canvasContext = EGL_NO_CONTEXT;
 //   asks for that; nothing else reads them.
 // - emscripten turns on every extension the browser has, one blocking query each (a few hundred
 //   milliseconds of the start in a software renderer); the GL emulation uses none of them.
+// clang-format off
 EM_JS(void, setContextAttributes, (), {
     EGL.contextAttributes.preserveDrawingBuffer = !!Module.keepFrames;
     EGL.contextAttributes.enableExtensionsByDefault = false;
 });
+// clang-format on
 
 static bool startEgl() {
     if (canvasContext != EGL_NO_CONTEXT) return true;
@@ -431,7 +466,7 @@ static bool startEgl() {
     EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return false;
     // The canvas is opaque, as a window is: drawn alpha must not let the page show through.
-    const EGLint configAttributes[] = {EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 0,
+    const EGLint configAttributes[] = {EGL_RED_SIZE,   8,  EGL_GREEN_SIZE,   8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 0,
                                        EGL_DEPTH_SIZE, 16, EGL_STENCIL_SIZE, 0, EGL_NONE};
     EGLint count = 0;
     if (!eglChooseConfig(display, configAttributes, &eglConfig, 1, &count) || count < 1) return false;

@@ -25,7 +25,7 @@ namespace {
 struct CataloguePicture {
     const char* file;
     Texture* texture;
-    int width, height;          // as stored
+    int width, height;  // as stored
     int loadedWidth, loadedHeight;
     bool keyed;
 };
@@ -97,10 +97,8 @@ TEST(GamePictures, EveryFileFitsTheCatalogue) {
         ASSERT_TRUE(loadPcx(texture, record.data(), 0));
         size_t magenta = 0, count = (size_t)width * height;
         for (size_t i = 0; i < count; ++i) magenta += isMagenta(texture.image->pixels + 4 * i);
-        if (picture.keyed)
-            EXPECT_GT(magenta, count / 10);  // transparent around the sprite
-        else
-            EXPECT_EQ(magenta, 0u);
+        if (picture.keyed) EXPECT_GT(magenta, count / 10);  // transparent around the sprite
+        else EXPECT_EQ(magenta, 0u);
         freeImage(texture);
     }
 }

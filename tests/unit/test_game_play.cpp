@@ -132,7 +132,7 @@ TEST_F(GameTest, ChargeHomesAboutTwoPixelsAtMostEveryTwentyMillisecondsAndHoldsS
     EXPECT_LT(chargePos.x, before.x);
     EXPECT_LT(chargePos.y, before.y);
     EXPECT_EQ(lastHomingStep, 121u);
-    for (uint32_t t = 137; t < 400; t += 16) EXPECT_TRUE(tickAfter(t));  // at 60 frames a second
+    for (uint32_t t = 137; t < 400; t += 16) EXPECT_TRUE(tickAfter(t));          // at 60 frames a second
     EXPECT_NEAR(hypot(chargePos.x - 715.0, chargePos.y - 495.0), 2.0 * 9, 0.1);  // a step every second frame: 9 more
 
     aimPoint = {chargePos.x + 2.9f, chargePos.y};  // rounded distance 3: holds still
@@ -211,7 +211,7 @@ TEST_F(GameTest, CaughtCritterBurnsInThreeStagesAndIsToastedAfter1350Millisecond
     struct Moment {
         uint32_t t;
         const Texture* picture;
-    } moments[] = {{900, &texCritter2}, {901, &texBurnt1}, {1050, &texBurnt1}, {1051, &texBurnt2},
+    } moments[] = {{900, &texCritter2}, {901, &texBurnt1},  {1050, &texBurnt1}, {1051, &texBurnt2},
                    {1200, &texBurnt2},  {1201, &texBurnt3}, {1350, &texBurnt3}, {1351, nullptr}};
     for (const Moment& moment : moments) {
         SCOPED_TRACE(moment.t);
@@ -288,10 +288,9 @@ TEST_F(GameTest, SmokeRingsSpreadInSixStages) {
         int stage;
         int firstRing, lastRing;  // the rings drawn; ring r shows picture stage - r
         size_t sprites;
-    } stages[] = {{0, 0, 0, 0, 1},    {150, 0, 0, 0, 1},  {151, 1, 0, 1, 5},  {300, 1, 0, 1, 5},
-                  {301, 2, 0, 2, 13}, {450, 2, 0, 2, 13}, {451, 3, 1, 3, 20}, {600, 3, 1, 3, 20},
-                  {601, 4, 2, 3, 16}, {750, 4, 2, 3, 16}, {751, 5, 3, 3, 8},  {900, 5, 3, 3, 8},
-                  {901, 6, 1, 0, 0}};
+    } stages[] = {{0, 0, 0, 0, 1},    {150, 0, 0, 0, 1},  {151, 1, 0, 1, 5},  {300, 1, 0, 1, 5},  {301, 2, 0, 2, 13},
+                  {450, 2, 0, 2, 13}, {451, 3, 1, 3, 20}, {600, 3, 1, 3, 20}, {601, 4, 2, 3, 16}, {750, 4, 2, 3, 16},
+                  {751, 5, 3, 3, 8},  {900, 5, 3, 3, 8},  {901, 6, 1, 0, 0}};
     enterEmptyPlay();
     blastAt(400.6f, 299.6f, 5000);  // drawn at the rounded position: 401, 300
     for (const Stage& stage : stages) {
@@ -353,7 +352,8 @@ TEST_F(GameTest, GameOverShowsTheBannerWithoutCursorAndAClickStartsAFreshRoundOn
     std::copy(critterPos, critterPos + critterCount, before);
     for (uint32_t t = 1537; t < 2000; t += 16) EXPECT_TRUE(tickAfter(t));
     int moved = 0;
-    for (uint32_t i = 0; i < critterCount; ++i) moved += before[i].x != critterPos[i].x || before[i].y != critterPos[i].y;
+    for (uint32_t i = 0; i < critterCount; ++i)
+        moved += before[i].x != critterPos[i].x || before[i].y != critterPos[i].y;
     EXPECT_GT(moved, 5);  // the critters go on wandering behind the banner
 
     scriptMessage(WM_LBUTTONDOWN);  // a tap, with the right button held: one click, taken whole
@@ -401,10 +401,9 @@ TEST_F(GameTest, TheMouseMapsThroughTheShownBoxAndAWindowWithoutClientAreaKeepsT
         uint8_t fullscreen;
         uint32_t width, height, mouseX, mouseY, x, y;
     } cases[] = {
-        {0, 800, 600, 400, 300, 400, 300},
-        {0, 0, 0, 10, 10, 400, 300},          // no client area: the last mapping
-        {0, 400, 300, 400, 300, 800, 600},    // a window half as large: twice its position
-        {0, 1600, 300, 800, 150, 400, 300},   // a window stretches, whatever its shape
+        {0, 800, 600, 400, 300, 400, 300},   {0, 0, 0, 10, 10, 400, 300},  // no client area: the last mapping
+        {0, 400, 300, 400, 300, 800, 600},                                 // a window half as large: twice its position
+        {0, 1600, 300, 800, 150, 400, 300},                                // a window stretches, whatever its shape
         {1, 1920, 1080, 960, 540, 400, 300},  // fullscreen 16:9: the box is 1440 x 1080 at x 240
         {1, 1920, 1080, 100, 1079, 0, 599},   // the left bar maps to the box's edge
         {1, 1024, 768, 1023, 0, 799, 0},      // 4:3: the whole screen
@@ -427,13 +426,13 @@ TEST_F(GameTest, TheMouseMapsThroughTheShownBoxAndAWindowWithoutClientAreaKeepsT
 // (alpha 208, mirrored top to bottom) or the banner.
 struct Situation {
     const char* what;
-    uint32_t t;              // play-scene time of the frame
+    uint32_t t;  // play-scene time of the frame
     uint32_t charges;
     int32_t toasted;
     bool flying, gameOver;
-    uint32_t message;        // a button message before the frame, or 0
+    uint32_t message;  // a button message before the frame, or 0
     int32_t mouseX, mouseY;
-    const Texture* hand;     // the cursor expected, null for none
+    const Texture* hand;  // the cursor expected, null for none
 };
 
 void drawReference(const Situation& s) {
@@ -467,7 +466,7 @@ TEST_F(GameTest, EveryPartOfThePlayFrameIsWhereTheLayoutPutsIt) {
     for (const Situation& s : situations) {
         SCOPED_TRACE(s.what);
         clearField();
-        placeCritter(0, {120.4f, 80.6f, 1, 0, s.t});  // no step on this frame
+        placeCritter(0, {120.4f, 80.6f, 1, 0, s.t});   // no step on this frame
         placeCritter(7, {650.5f, 300.5f, 0, 1, s.t});  // ties go to even: 650, 300
         charges = s.charges;
         toasted = s.toasted;

@@ -56,7 +56,7 @@ TEST(Countdown, ReadsWholeSecondsLeftTruncatedTowardsZero) {
 }
 
 TEST(BlastStage, SixStagesOf150Milliseconds) {
-    uint32_t expected[][2] = {{0, 0}, {150, 0}, {151, 1}, {300, 1}, {301, 2}, {450, 2},
+    uint32_t expected[][2] = {{0, 0},   {150, 0}, {151, 1}, {300, 1}, {301, 2}, {450, 2},
                               {451, 3}, {600, 3}, {601, 4}, {750, 4}, {751, 5}, {900, 5}};
     for (auto& pair : expected) EXPECT_EQ(blastStage(pair[0]), pair[1]) << pair[0];
 }

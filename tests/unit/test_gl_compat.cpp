@@ -113,7 +113,8 @@ TEST_F(GlCompatTest, ListsDrawWhatGlListsDrawAndRecordWithoutDrawing) {
     glLoadIdentity();
     std::vector<uint8_t> afterRecording = screen();
     size_t lit = 0;
-    for (size_t i = 0; i < afterRecording.size(); i += 4) lit += afterRecording[i] | afterRecording[i + 1] | afterRecording[i + 2];
+    for (size_t i = 0; i < afterRecording.size(); i += 4)
+        lit += afterRecording[i] | afterRecording[i + 1] | afterRecording[i + 2];
     EXPECT_EQ(lit, 0u) << "GL_COMPILE draws nothing while recording";
     glTranslatef(100, 100, 0);
     compatListBase(compat - 32);
@@ -252,7 +253,8 @@ TEST_F(GlCompatTest, BatchedQuadsDrawWhatQuadByQuadDraws) {
             if (i == 4) GL_OR_LAYER(Translatef)(5, 7, 0);
             if (i == 5) GL_OR_LAYER(PushAttrib)(GL_ENABLE_BIT), GL_OR_LAYER(Disable)(GL_BLEND);
             if (i == 6) GL_OR_LAYER(PopAttrib)();
-            if (i == 6 || i == 7) GL_OR_LAYER(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, i == 6 ? GL_REPLACE : GL_MODULATE);
+            if (i == 6 || i == 7)
+                GL_OR_LAYER(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, i == 6 ? GL_REPLACE : GL_MODULATE);
             quad(i, i == 7 || i == 9 ? 3 : 4, i == 9 ? GL_TRIANGLES : GL_QUADS);  // 7: a partial quad, 9: triangles
         }
         compatFlush();
@@ -297,7 +299,9 @@ TEST_F(GlCompatTest, AttributeStacksRestoreWhatTheirBitsCover) {
     std::vector<GlState> popped[2];  // by Mesa, by the layer
     for (bool layer : {false, true}) {
         for (int level = 0; level <= 16; ++level) {  // the 17th push of each is refused
-            GLbitfield bits = level % 3 == 0 ? GL_ENABLE_BIT | GL_TEXTURE_BIT : level % 3 == 1 ? GL_ENABLE_BIT : GL_CURRENT_BIT;
+            GLbitfield bits = level % 3 == 0   ? GL_ENABLE_BIT | GL_TEXTURE_BIT
+                              : level % 3 == 1 ? GL_ENABLE_BIT
+                                               : GL_CURRENT_BIT;
             GLbitfield clientBits = level % 3 == 1 ? GL_CLIENT_VERTEX_ARRAY_BIT : GL_CLIENT_PIXEL_STORE_BIT;
             GL_OR_LAYER(PushAttrib)(bits);
             GL_OR_LAYER(PushClientAttrib)(clientBits);
@@ -311,12 +315,14 @@ TEST_F(GlCompatTest, AttributeStacksRestoreWhatTheirBitsCover) {
             GL_OR_LAYER(PopAttrib)();
             GL_OR_LAYER(PopClientAttrib)();
             popped[layer].push_back(readGlState());
-            popped[layer].back().attribDepth = popped[layer].back().clientAttribDepth = 0;  // the layer keeps its own stacks
+            popped[layer].back().attribDepth = popped[layer].back().clientAttribDepth =
+                0;  // the layer keeps its own stacks
             for (GLenum cap : glStateCaps)
                 EXPECT_TRUE(!layer || compatIsEnabled(cap) == glIsEnabled(cap)) << "pop " << pop << ", cap " << cap;
         }
     }
-    for (int pop = 0; pop <= 16; ++pop) EXPECT_EQ(glStateDifferences(popped[0][pop], popped[1][pop]), "") << "pop " << pop;
+    for (int pop = 0; pop <= 16; ++pop)
+        EXPECT_EQ(glStateDifferences(popped[0][pop], popped[1][pop]), "") << "pop " << pop;
 
     glPixelStorei(GL_PACK_ALIGNMENT, 2);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
@@ -392,7 +398,8 @@ TEST_F(GlCompatTest, ColourIndexUploadsGoThroughShiftOffsetAndMapsAsInGl) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (GLenum format : {GL_ALPHA, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA}) {
         for (GLint alignment : {1, 2, 4, 8}) {
-            for (int i = 0; i < 27; ++i) padded[i / 9 * ((9 + alignment - 1) / alignment * alignment) + i % 9] = packed[i];
+            for (int i = 0; i < 27; ++i)
+                padded[i / 9 * ((9 + alignment - 1) / alignment * alignment) + i % 9] = packed[i];
             std::vector<GLubyte> mesa(27 * 4), layer(27 * 4);
             glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
             glBindTexture(GL_TEXTURE_2D, textures[0]);
@@ -423,22 +430,27 @@ TEST_F(GlCompatTest, ScalingAgreesWithGluWhenItShrinksAndHalves) {
         {GL_RGB, 3, 11, 7, 3, 2, 8, 8},           // rows padded to 8, not to 4, on both sides
     };
     for (const Case& c : cases) {
-        auto stride = [&](int width, int alignment) { return (width * c.components + alignment - 1) / alignment * alignment; };
+        auto stride = [&](int width, int alignment) {
+            return (width * c.components + alignment - 1) / alignment * alignment;
+        };
         std::vector<GLubyte> in((size_t)stride(c.widthIn, c.unpack) * c.heightIn);  // exactly: ASan sees a byte past it
         for (size_t i = 0; i < in.size(); ++i) in[i] = (GLubyte)((i * 37u + (i / 7u) * 11u) % 256u);
         size_t outSize = (size_t)stride(c.widthOut, c.pack) * c.heightOut;
         std::vector<GLubyte> glu(outSize + 8, 0xEE), compat(outSize + 8, 0xEE);
         glPixelStorei(GL_UNPACK_ALIGNMENT, c.unpack);
         glPixelStorei(GL_PACK_ALIGNMENT, c.pack);
-        ASSERT_EQ(gluScaleImage(c.format, c.widthIn, c.heightIn, GL_UNSIGNED_BYTE, in.data(), c.widthOut,
-                                c.heightOut, GL_UNSIGNED_BYTE, glu.data()), 0);
+        ASSERT_EQ(gluScaleImage(c.format, c.widthIn, c.heightIn, GL_UNSIGNED_BYTE, in.data(), c.widthOut, c.heightOut,
+                                GL_UNSIGNED_BYTE, glu.data()),
+                  0);
         ASSERT_EQ(compatScaleImage(c.format, c.widthIn, c.heightIn, GL_UNSIGNED_BYTE, in.data(), c.widthOut,
-                                   c.heightOut, GL_UNSIGNED_BYTE, compat.data()), 0);
+                                   c.heightOut, GL_UNSIGNED_BYTE, compat.data()),
+                  0);
         for (int y = 0; y < c.heightOut; ++y)
             for (int x = 0; x < c.widthOut * c.components; ++x) {
                 size_t at = (size_t)y * stride(c.widthOut, c.pack) + x;
                 int tolerance = c.widthIn == 2 * c.widthOut ? 0 : 1;  // halving is exact in both
-                ASSERT_NEAR(glu[at], compat[at], tolerance) << c.widthIn << "x" << c.heightIn << " at " << x << "," << y;
+                ASSERT_NEAR(glu[at], compat[at], tolerance)
+                    << c.widthIn << "x" << c.heightIn << " at " << x << "," << y;
             }
         EXPECT_EQ(compat[outSize], 0xEE) << "nothing written past the last row";
     }

@@ -90,8 +90,8 @@ TEST_F(GlyphFontTest, ToastedLineSitsOnItsBaselineWithAnExclamationMarkSixteenPi
     printText(200, 570, 0.5f, programFont.listBase, "Toasted:%d", 0);
     Bounds line = inkBounds();
     EXPECT_FALSE(line.empty());
-    EXPECT_GE(line.top, 569);      // 'T' reaches the top of the line box
-    EXPECT_LE(line.bottom, 586);   // no descenders in "Toasted:0"
+    EXPECT_GE(line.top, 569);     // 'T' reaches the top of the line box
+    EXPECT_LE(line.bottom, 586);  // no descenders in "Toasted:0"
     EXPECT_GT(line.width(), 80);
 }
 
@@ -141,8 +141,8 @@ TEST_F(GlyphFontTest, LongTextIsCutAt255Characters) {
 TEST_F(GlyphFontTest, PrintTextRestoresTheModelviewAndChangesTheListBase) {
     Bounds plain = inkOf("Ab", 10, 10, 1.0f);
     glMatrixMode(GL_MODELVIEW);
-    glTranslatef(5, 6, 0);  // the text's place is its own, whatever the modelview
-    glMatrixMode(GL_PROJECTION);  // and whatever matrix is selected
+    glTranslatef(5, 6, 0);             // the text's place is its own, whatever the modelview
+    glMatrixMode(GL_PROJECTION);       // and whatever matrix is selected
     GlState expected = readGlState();  // the colours inkOf sets are set already
     Bounds moved = inkOf("Ab", 10, 10, 1.0f);
     EXPECT_EQ(moved.left, plain.left);
@@ -229,8 +229,10 @@ TEST_F(GlyphFontTest, GlyphTexturesHoldFullCoverageAsOpaqueAlphaAndFreeingDelete
     struct {
         GLenum name;
         GLint value;
-    } parameters[] = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR}, {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
-                      {GL_TEXTURE_WRAP_S, GL_CLAMP},      {GL_TEXTURE_WRAP_T, GL_CLAMP}};
+    } parameters[] = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR},
+                      {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+                      {GL_TEXTURE_WRAP_S, GL_CLAMP},
+                      {GL_TEXTURE_WRAP_T, GL_CLAMP}};
     for (auto& p : parameters) {
         GLint value = 0;
         glGetTexParameteriv(GL_TEXTURE_2D, p.name, &value);
@@ -316,7 +318,8 @@ TEST_F(GlyphFontTest, AGlyphsListDrawsItsTextureOverItsBlackBox) {
         std::vector<uint8_t> shown = grabRed();
         float r = (float)mark.blackBoxHeight, left = 100 + unitPixels * metrics.originX / r;
         float top = 100 + unitPixels * (1 - metrics.originY / r);
-        float right = left + unitPixels * metrics.blackBoxWidth / r, bottom = top + unitPixels * metrics.blackBoxHeight / r;
+        float right = left + unitPixels * metrics.blackBoxWidth / r,
+              bottom = top + unitPixels * metrics.blackBoxHeight / r;
         clearToBlack();
         glBindTexture(GL_TEXTURE_2D, programFont.textures[c - 32]);
         drawQuad(left, top, right, bottom);

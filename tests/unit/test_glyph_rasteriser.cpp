@@ -63,7 +63,8 @@ TEST(GlyphRasteriser, TakesHeightsNamesAndCodesOnlyWithinTheirLimits) {
     EXPECT_EQ(platCreateFont(std::string(platMaxFaceName + 1, 'A').c_str(), 12, 400), nullptr);
     EXPECT_STREQ(platLastError(), "no font for a face name or height outside the limits");
     // The smallest height, and the longest name (no face has it: the system's fallback face) are allowed.
-    for (PlatFont* font : {platCreateFont("Arial", 1, 400), platCreateFont(std::string(platMaxFaceName, 'A').c_str(), 12, 400)}) {
+    for (PlatFont* font :
+         {platCreateFont("Arial", 1, 400), platCreateFont(std::string(platMaxFaceName, 'A').c_str(), 12, 400)}) {
         EXPECT_NE(font, nullptr);
         platDeleteFont(font);
     }

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
+#include "app/command_line.h"
+#include "assets/stream.h"
+#include "draw/glyph_font.h"
 #include "gl_fixture.h"
 #include "reset.h"
 #include "scripted.h"
-#include "assets/stream.h"
-#include "draw/glyph_font.h"
 #include "sequencer/sequencer.h"
-#include "app/app.h"
-#include "app/command_line.h"
 #include "shell/input.h"
 #include "shell/window.h"
 
@@ -79,9 +79,9 @@ TEST_F(AppMainTest, ClosingTheWindowEndsTheRunWithCodeZero) {
     EXPECT_EQ(frames.size(), 3u);
     EXPECT_EQ(windowedRect, (ScreenRect{5, 6, 800, 600}));
     EXPECT_EQ(fullscreenRect, (ScreenRect{0, 0, 800, 600}));  // the fullscreen window as it was left
-    EXPECT_EQ(programFont.listBase, 0u);  // the font is released at shutdown
-    EXPECT_EQ(inputState.keys['Q'], 0);  // start-up clears the keys
-    EXPECT_EQ(inputState.mouseX, 7u);    // but not the mouse
+    EXPECT_EQ(programFont.listBase, 0u);                      // the font is released at shutdown
+    EXPECT_EQ(inputState.keys['Q'], 0);                       // start-up clears the keys
+    EXPECT_EQ(inputState.mouseX, 7u);                         // but not the mouse
     EXPECT_EQ(mainWindow, nullptr);
     EXPECT_EQ(renderContext, nullptr);
 }
@@ -107,7 +107,7 @@ TEST_F(AppMainTest, AModeSwitchThatCannotMakeItsWindowEndsTheRunWithCodeOne) {
     };
     planned = {{2, WM_KEYDOWN, VK_F1}};
     EXPECT_EQ(appMain(testScenes, emptyIcon), 1u);  // and a line on stderr that says why
-    EXPECT_EQ(frames.size(), 3u);  // the pass after the key-down runs its frame, then switches
+    EXPECT_EQ(frames.size(), 3u);                   // the pass after the key-down runs its frame, then switches
     EXPECT_EQ(mainWindow, nullptr);
     windowedRect = {0, 0, 800, 600};
     displayConfig.fullscreen = 1;

@@ -90,7 +90,7 @@ TEST(Pcx, SizeComesFromTheMinimaAndMaxima) {
 TEST(Pcx, RunLengthCodes) {
     PcxSpec spec = sized(8, 2);
     std::vector<uint8_t> data = {0xC5, 7, 0xC1, 200, 0xC0, 9, 0xBF, 3,  // line 0
-                                 0xC8, 1};                               // line 1: one run of 8
+                                 0xC8, 1};                              // line 1: one run of 8
     Decoded d = decode(buildPcx(spec, data));
     ASSERT_TRUE(d.ok);
     expectLine(d, {7, 7, 7, 7, 7, 200, 191, 3, 1, 1, 1, 1, 1, 1, 1, 1});
@@ -171,7 +171,7 @@ TEST(Pcx, PicturesOutsideTheSupportedKindAreRejected) {
     ASSERT_TRUE(smallest.ok);
     expectColours(smallest, {{3, -1}});
     bare.pop_back();
-    EXPECT_FALSE(decode(bare).ok);  // one byte short of header and palette
+    EXPECT_FALSE(decode(bare).ok);                                // one byte short of header and palette
     EXPECT_FALSE(decode(std::vector<uint8_t>(128 + 767, 0)).ok);  // short, and 0 bits a pixel besides
     streamOps = {};
     EXPECT_FALSE(decode(buildPcx(sized(4, 4), data), 1).ok);  // no backend: nothing to read with
@@ -251,13 +251,13 @@ TEST(Pcx, DecodesWhatImageMagickWritesExactlyAsImageMagickReadsIt) {
     struct Case {
         int width, height;
         const char* compression;
-    } cases[] = {{1, 1, "RLE"}, {2, 3, "RLE"}, {33, 17, "RLE"}, {64, 32, "RLE"},
+    } cases[] = {{1, 1, "RLE"},    {2, 3, "RLE"},     {33, 17, "RLE"},  {64, 32, "RLE"},
                  {101, 75, "RLE"}, {400, 300, "RLE"}, {257, 3, "None"}, {34, 9, "None"}};
     for (const Case& c : cases) {
         std::string pcx = dir + "/picture.pcx", raw = dir + "/picture.rgba";
         std::string command = "convert -size " + std::to_string(c.width) + "x" + std::to_string(c.height) +
-                              " -seed 3 plasma:fractal -colors 200 -type Palette -compress " + c.compression +
-                              " " + pcx + " && convert " + pcx + " -depth 8 rgba:" + raw;
+                              " -seed 3 plasma:fractal -colors 200 -type Palette -compress " + c.compression + " " +
+                              pcx + " && convert " + pcx + " -depth 8 rgba:" + raw;
         ASSERT_EQ(system(command.c_str()), 0) << command;
         std::vector<uint8_t> file = readFileBytes(pcx), expected = readFileBytes(raw);
         ASSERT_EQ(expected.size(), (size_t)c.width * c.height * 4);

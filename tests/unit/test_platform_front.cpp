@@ -57,8 +57,8 @@ protected:
         queued();
         platShutdown();
     }
-    static bool take(InputKind kind, int32_t window, uint32_t code = 0, bool down = false, int32_t x = 0,
-                     int32_t y = 0, bool alt = false) {
+    static bool take(InputKind kind, int32_t window, uint32_t code = 0, bool down = false, int32_t x = 0, int32_t y = 0,
+                     bool alt = false) {
         return platformTakeInput({kind, window, code, down, alt, x, y, false});
     }
 };
@@ -86,7 +86,7 @@ TEST_F(FrontEndTest, WindowCallsSendTheirSequencesAndTheLastWindowLetsTheSaverRu
                                        {b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0},
                                        {b, WM_DESTROY, 0, 0}}));
     EXPECT_FALSE(platScreenSaverAllowed());  // a is still there
-    int32_t width = 0, height = 0;  // a window not yet shown is hidden, not minimised
+    int32_t width = 0, height = 0;           // a window not yet shown is hidden, not minimised
     EXPECT_TRUE(platGetClientSize(a, &width, &height));
     EXPECT_EQ(width * 1000 + height, 320 * 1000 + 200);
     platDestroyWindow(a);
@@ -100,11 +100,11 @@ TEST_F(FrontEndTest, InputBecomesExactlyTheseMessages) {
     queued();
     int32_t sa = 0, sb = 1;  // the slots: a first, b second
     take(inputPointer, sa, 0, false, 1, 1);
-    take(inputPointer, sb, 0, false, 2, 2);  // another window's move is not merged into a's
+    take(inputPointer, sb, 0, false, 2, 2);     // another window's move is not merged into a's
     take(inputPointer, sa, 0, false, -1, 200);  // clamped: 0 and height - 1
     take(inputButton, sa, 1, true, 320, -7);
     take(inputPointer, sa, 0, false, 5, 6);
-    take(inputPointer, sa, 0, false, 319, 199);  // merged with the one before: the latest position
+    take(inputPointer, sa, 0, false, 319, 199);            // merged with the one before: the latest position
     take(inputKey, noWindowNamed, 'Q', true, 0, 0, true);  // a system key no window was named for
     take(inputFocusLost, sb);
     take(inputClose, goneWindow);  // not a window of ours: nothing
@@ -163,7 +163,8 @@ TEST_F(FrontEndTest, TheDefaultProcedureDestroysOnACloseAndLetsTheSaverRunWithTh
         EXPECT_EQ(platDefWindowProc(b, c.message, c.wParam, 0), 0);
         std::vector<Sent> expected;
         if (c.closes && c.message == WM_SYSCOMMAND) expected.push_back({b, WM_CLOSE, 0, 0});  // sent to the window
-        if (c.closes) expected.insert(expected.end(), {{b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0}, {b, WM_DESTROY, 0, 0}});
+        if (c.closes)
+            expected.insert(expected.end(), {{b, WM_ACTIVATE, makeLParam(WA_INACTIVE, 0), 0}, {b, WM_DESTROY, 0, 0}});
         EXPECT_EQ(sent, expected) << std::hex << c.message << " " << c.wParam;
         EXPECT_EQ(platScreenSaverAllowed(), c.letsTheSaverRun) << std::hex << c.message << " " << c.wParam;
         platDestroyWindow(b);
@@ -188,7 +189,8 @@ TEST_F(FrontEndTest, SidesAreHeldTo1To65535AndAFailedCreateLeavesItsSlotFreeWith
         EXPECT_EQ(std::string(platLastError()).substr(0, strlen(c.error)), c.error);
     }
     EXPECT_EQ(open(1, 1), b);
-    EXPECT_EQ(queued(), (std::vector<Sent>{{b, WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {b, WM_SYSCOMMAND, SC_MONITORPOWER, 0}}));
+    EXPECT_EQ(queued(),
+              (std::vector<Sent>{{b, WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {b, WM_SYSCOMMAND, SC_MONITORPOWER, 0}}));
     std::vector<PlatWindow*> more;
     for (PlatWindow* w = open(); w; w = open()) more.push_back(w);
     EXPECT_EQ(more.size(), (size_t)maxWindows - 2);
@@ -198,7 +200,7 @@ TEST_F(FrontEndTest, SidesAreHeldTo1To65535AndAFailedCreateLeavesItsSlotFreeWith
     const struct {
         int32_t width, height;
         bool taken;
-    } resizes[] = {{65535, 1, true}, {0, 1, false},     {1, 65535, true}, {1, 0, false},
+    } resizes[] = {{65535, 1, true},  {0, 1, false},     {1, 65535, true}, {1, 0, false},
                    {65536, 1, false}, {1, 65536, false}, {1, 1, true}};
     std::pair<int32_t, int32_t> size = {1, 1};
     for (const auto& r : resizes) {

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "app/app.h"
 #include "gl_fixture.h"
 #include "scripted.h"
-#include "app/app.h"
 #include "shell/input.h"
 #include "shell/window.h"
 
@@ -85,7 +85,7 @@ TEST_F(SdlEventTest, KeysAndButtonsBecomeTheirMessages) {
     pushKey(id, false, SDLK_ESCAPE);
     pushKey(id, true, SDLK_F1);
     pushKey(id, true, SDLK_F1, KMOD_NONE, true);  // the key's repeat: marked, and F1 does not act on it
-    pushKey(id, true, SDLK_q, KMOD_LALT);  // with Alt: a system key
+    pushKey(id, true, SDLK_q, KMOD_LALT);         // with Alt: a system key
     pushKey(id, true, SDLK_F10);
     pushKey(id, true, SDLK_RETURN);
     pushButton(id, true, SDL_BUTTON_RIGHT, 30, 40);
@@ -144,13 +144,13 @@ TEST_F(SdlEventTest, ReleasesSentForAWindowThatIsGoneReachTheNewOne) {
     framePresented();  // the button is held across a frame
     ASSERT_EQ(inputState.keys['Q'], 1);
     ASSERT_EQ(inputState.leftButton, 1);
-    pushKey(oldId, false, SDLK_w);  // raised before the switch, read after it
+    pushKey(oldId, false, SDLK_w);   // raised before the switch, read after it
     ASSERT_TRUE(checkSystemKeys());  // F1: the window is destroyed and made again
     ASSERT_NE(liveWindowId(), oldId);
-    pushKey(oldId, false, SDLK_q);   // what SDL sends for the keys of the window it destroyed
+    pushKey(oldId, false, SDLK_q);  // what SDL sends for the keys of the window it destroyed
     pushButton(oldId, false, SDL_BUTTON_LEFT, 10, 10);
-    pushKey(oldId, true, SDLK_e);    // a press for a gone window is not a key of ours
-    pushKey(0, true, SDLK_r);        // one before SDL has given the new window the keyboard focus is
+    pushKey(oldId, true, SDLK_e);  // a press for a gone window is not a key of ours
+    pushKey(0, true, SDLK_r);      // one before SDL has given the new window the keyboard focus is
     drain();
     EXPECT_EQ(inputState.keys['R'], 1);
     EXPECT_EQ(inputState.keys['Q'], 0);
@@ -193,7 +193,8 @@ TEST_F(SdlEventTest, DestroyingAWindowDropsOnlyItsOwnMessagesAndSwapsOnlyCountFo
 TEST_F(SdlEventTest, AnIconIsSetOnlyWithBothSidesFrom1To256) {
     std::vector<uint8_t> rgba(257 * 257 * 4, 0x80);
     iconsSet.clear();
-    const std::pair<int, int> sides[] = {{1, 1}, {256, 256}, {0, 16}, {16, 0}, {257, 16}, {16, 257}, {-1, 16}, {256, 1}};
+    const std::pair<int, int> sides[] = {{1, 1},    {256, 256}, {0, 16},  {16, 0},
+                                         {257, 16}, {16, 257},  {-1, 16}, {256, 1}};
     for (auto side : sides) platSetWindowIcon(mainWindow, rgba.data(), side.first, side.second);
     platSetWindowIcon(mainWindow, nullptr, 16, 16);
     platSetWindowIcon(nullptr, rgba.data(), 16, 16);
@@ -263,7 +264,7 @@ TEST_F(SdlEventTest, AHiddenWindowReportsFocusAsMinimisedAndANewWindowAsksFirstA
     pushButton(id, true, SDL_BUTTON_LEFT, 10, 20);
     pushKey(id, true, SDLK_q);
     drain();
-    framePresented();  // held across a frame
+    framePresented();                         // held across a frame
     SDL_HideWindow(SDL_GetWindowFromID(id));  // taken off the screen after it was shown: what is held is let go
     std::vector<PlatMessage> hidden = drain();
     ASSERT_GE(hidden.size(), 2u);

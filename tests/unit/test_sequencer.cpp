@@ -11,8 +11,8 @@
 
 namespace {
 
-std::vector<std::string> calls;            // what ran, in order
-std::vector<uint32_t> frameElapsed;        // sequencer.elapsed seen by each frame
+std::vector<std::string> calls;      // what ran, in order
+std::vector<uint32_t> frameElapsed;  // sequencer.elapsed seen by each frame
 bool frameResult = false;
 
 void enterA() { calls.push_back("enterA"); }
@@ -98,7 +98,7 @@ TEST_F(SequencerTest, NextClockStartsExactlyDurationAfterTheOldStart) {
         {0, -1, -1, nullptr, nullptr, nullptr, 0, 0},
     };
     start(table);
-    EXPECT_TRUE(tickAt(1016));  // 16 ms past the mark: advances
+    EXPECT_TRUE(tickAt(1016));            // 16 ms past the mark: advances
     EXPECT_EQ(sequencer.elapsed, 1016u);  // kept until the next tick
     EXPECT_EQ(sequencer.startTime, 51000u);
     EXPECT_TRUE(tickAt(1020));
@@ -155,21 +155,21 @@ TEST_F(SequencerTest, LeavingAnUnlimitedSceneThroughDoneShiftsTheClockByOneMilli
 
 TEST_F(SequencerTest, EnterMovingBackOntoADoneSceneLeavesItAtOnce) {
     Scene table[] = {
-        {-1, -1, -1, enterA, nullptr, frameA, 0, 0},     // 0: done via its frame
-        {-1, -1, -1, enterB, nullptr, frameB, 0, 0},     // 1
+        {-1, -1, -1, enterA, nullptr, frameA, 0, 0},                  // 0: done via its frame
+        {-1, -1, -1, enterB, nullptr, frameB, 0, 0},                  // 1
         {-1, -1, -1, rewindTwo, restartRecorded, alwaysFalse, 0, 0},  // 2: moves back to 0
         {0, -1, -1, nullptr, nullptr, nullptr, 0, 0},
     };
     start(table);
     frameResult = true;
-    EXPECT_TRUE(tickAt(1));   // frameA done
-    EXPECT_TRUE(tickAt(2));   // -> scene 1
-    table[1].done = 1;        // as if scene 1 reported done
-    EXPECT_TRUE(tickAt(3));   // -> scene 2, whose enter moves current to 0; its own restartClock runs
+    EXPECT_TRUE(tickAt(1));  // frameA done
+    EXPECT_TRUE(tickAt(2));  // -> scene 1
+    table[1].done = 1;       // as if scene 1 reported done
+    EXPECT_TRUE(tickAt(3));  // -> scene 2, whose enter moves current to 0; its own restartClock runs
     EXPECT_EQ(sequencer.current, 0);
     EXPECT_EQ(calls.back(), "restart");
     calls.clear();
-    EXPECT_TRUE(tickAt(4));   // scene 0 is still done: left at once, scene 1 entered
+    EXPECT_TRUE(tickAt(4));  // scene 0 is still done: left at once, scene 1 entered
     EXPECT_EQ(calls, (std::vector<std::string>{"enterB"}));
     EXPECT_EQ(sequencer.current, 1);
 }

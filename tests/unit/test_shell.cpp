@@ -109,7 +109,10 @@ TEST_F(WindowProcTest, KeysButtonsAndMouseFollowTheirMessages) {
     send(WM_MBUTTONDOWN);  // the middle button is not recorded
     EXPECT_EQ(inputState.leftButton + inputState.rightButton, 0);
     // A click released before a frame has run reads pressed until one has; an idle pass is no frame.
-    struct Button { uint32_t down, up; uint8_t* flag; };
+    struct Button {
+        uint32_t down, up;
+        uint8_t* flag;
+    };
     for (Button b : {Button{WM_LBUTTONDOWN, WM_LBUTTONUP, &inputState.leftButton},
                      Button{WM_RBUTTONDOWN, WM_RBUTTONUP, &inputState.rightButton}}) {
         uint8_t* other = b.flag == &inputState.leftButton ? &inputState.rightButton : &inputState.leftButton;
@@ -220,9 +223,13 @@ TEST_F(ShellWindowTest, NewContextGetsTheDefaultStateAndNoPresetYet) {
     struct {
         GLenum name;
         GLfloat value;
-    } floats[] = {{GL_LINE_WIDTH, 2.0f}, {GL_FOG_DENSITY, 0.35f}, {GL_FOG_START, 1.0f},
-                  {GL_FOG_END, 0.7f},    {GL_DEPTH_CLEAR_VALUE, 1.0f}};
-    for (auto& expected : floats) EXPECT_FLOAT_EQ(floatState(expected.name), expected.value) << std::hex << expected.name;
+    } floats[] = {{GL_LINE_WIDTH, 2.0f},
+                  {GL_FOG_DENSITY, 0.35f},
+                  {GL_FOG_START, 1.0f},
+                  {GL_FOG_END, 0.7f},
+                  {GL_DEPTH_CLEAR_VALUE, 1.0f}};
+    for (auto& expected : floats)
+        EXPECT_FLOAT_EQ(floatState(expected.name), expected.value) << std::hex << expected.name;
     GLdouble projection[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(projection[i], i % 5 == 0 ? 1.0 : 0.0);

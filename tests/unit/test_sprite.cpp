@@ -72,7 +72,11 @@ protected:
 TEST_F(SpriteTest, WholeImageShowsTheFirstStoredRowAlongTheBottom) {
     drawSprite(100, 100, 40, 20, grid, 0, 0, 0, 0, 255, false, false);
     // The bottom-left, bottom-right, top-left and top-right corners, then outside: the cleared screen.
-    expectSpots({{105, 115, red}, {135, 115, white}, {105, 105, yellow}, {135, 105, black}, {145, 105, black},
+    expectSpots({{105, 115, red},
+                 {135, 115, white},
+                 {105, 105, yellow},
+                 {135, 105, black},
+                 {145, 105, black},
                  {95, 105, black}});
 
     clearToBlack();
@@ -171,7 +175,7 @@ TEST_F(SpriteTest, FillRectLeavesNoTextureBehind) {
 TEST_F(SpriteTest, LinesRestoreEnablesAndMatrices) {
     glColor4ub(255, 255, 255, 255);
     glBindTexture(GL_TEXTURE_2D, grid.name);  // bound and enabled: its red texel must not tint the line
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);  // as readPixel leaves it
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);      // as readPixel leaves it
     GlState before = readGlState();
     drawLine(0, 300, 800, 300);
     EXPECT_EQ(glStateDifferences(before, readGlState()), "");
@@ -227,8 +231,8 @@ TEST_F(SpriteTest, ColourKeyClearsExactlyTheKeyColourAndNeverRaisesAlpha) {
     applyColorKey(keyed, 0xFFFF00FF);
     // Only the key's alpha is cleared, its colour kept; 255, 0, 254 is not the key, an already clear
     // pixel stays clear, and the spare pixel is never touched.
-    const std::vector<uint8_t> keyedBytes = {255, 0,   255, 0,   255, 0, 254, 255, 0,   255,
-                                             0,   0,   255, 255, 255, 255, 255, 0, 255, 77};
+    const std::vector<uint8_t> keyedBytes = {255, 0, 255, 0,   255, 0,   254, 255, 0,   255,
+                                             0,   0, 255, 255, 255, 255, 255, 0,   255, 77};
     EXPECT_EQ(std::vector<uint8_t>(keyed.image->pixels, keyed.image->pixels + 20), keyedBytes);
 
     // Each channel must match alone: a pixel off in any one of them is not the key.
@@ -319,7 +323,7 @@ TEST_F(SpriteTest, RgbRowsStayInsideTheirBuffersWhateverTheAlignment) {
     glPixelStorei(GL_PACK_ALIGNMENT, 8);
     rescaleImage(picture, 3, 3, GL_RGB);
     EXPECT_EQ(readGlState().packAlignment, 8);
-    EXPECT_GT(picture.image->pixels[0], 150);         // red still at the top-left
+    EXPECT_GT(picture.image->pixels[0], 150);          // red still at the top-left
     EXPECT_GT(picture.image->pixels[3 * 9 - 1], 150);  // blue at the bottom-right
     EXPECT_GT(picture.image->pixels[3 * 4 + 1], 150);  // green in the middle
     release(picture);
@@ -336,7 +340,7 @@ void useModelview(GlState& s) { s.matrixMode = GL_MODELVIEW; }
 
 struct StateCase {
     const char* name;
-    GLenum startMode;            // the matrix mode selected before the call
+    GLenum startMode;  // the matrix mode selected before the call
     void (*call)();
     void (*promise)(GlState&);  // the promised changes, applied to the starting state
     void (*spoil)() = nullptr;  // more of the starting state, where a preset must set it
@@ -366,29 +370,39 @@ const StateCase stateCases[] = {
      [](GlState& s) { s.boundTexture = (int32_t)stateGrid.name, setWhite(s, 1); }},
     {"drawSprite alpha 0", GL_MODELVIEW, [] { drawSpriteAtAlpha(1, 1, stateGrid, 0); },
      [](GlState& s) { s.boundTexture = (int32_t)stateGrid.name; }},
-    {"drawSprite no image", GL_MODELVIEW, [] { drawSpriteAt(1, 1, stateEmpty); }, [](GlState& s) { s.boundTexture = 0; }},
+    {"drawSprite no image", GL_MODELVIEW, [] { drawSpriteAt(1, 1, stateEmpty); },
+     [](GlState& s) { s.boundTexture = 0; }},
     {"fillScreen", GL_MODELVIEW, [] { fillScreen(0x00336699); },
-     [](GlState& s) { s.clearColor[0] = 0x99 / 255.0f, s.clearColor[1] = 0x66 / 255.0f, s.clearColor[2] = 0x33 / 255.0f, s.clearColor[3] = 1; }},
+     [](GlState& s) {
+         s.clearColor[0] = 0x99 / 255.0f, s.clearColor[1] = 0x66 / 255.0f, s.clearColor[2] = 0x33 / 255.0f,
+         s.clearColor[3] = 1;
+     }},
     {"fillRectAlpha", GL_MODELVIEW, [] { fillRectAlpha(5, 5, 20, 0, 128, 0x80FF0000); },
      [](GlState& s) { s.boundTexture = 0, setWhite(s, 128 / 255.0f); }},
     {"drawLine", GL_MODELVIEW, [] { drawLine(1, 1, 50, 60); }, [](GlState&) {}},
     {"drawLineUnit", GL_PROJECTION, [] { drawLineUnit(0.1f, 0.2f, 0.9f, 0.8f); }, useModelview},
     {"printText", GL_PROJECTION, [] { printText(100, 100, 0.5f, 12345, "Hi"); },
-     [](GlState& s) { useModelview(s), s.listBase = (int32_t)programFont.listBase - glyphFirst,
-                      s.boundTexture = (int32_t)programFont.textures['i' - glyphFirst]; }},
+     [](GlState& s) {
+         useModelview(s), s.listBase = (int32_t)programFont.listBase - glyphFirst,
+                          s.boundTexture = (int32_t)programFont.textures['i' - glyphFirst];
+     }},
     {"printTextUnit", GL_MODELVIEW, [] { printTextUnit(0.1f, 0.2f, 1.0f, 12345, "Hi"); },
      [](GlState& s) { s.listBase = (int32_t)programFont.listBase - glyphFirst; }},
     {"printTextHere", GL_MODELVIEW, [] { printTextHere(2.0f, programFont.listBase, " "); },
      [](GlState& s) {  // the scale (mirrored in y), then the space's half-unit advance, left on the matrix
          for (int i = 0; i < 4; ++i)
-             s.modelview[i] *= 2, s.modelview[4 + i] *= -2, s.modelview[8 + i] *= 2, s.modelview[12 + i] += 0.5f * s.modelview[i];
-         s.listBase = (int32_t)programFont.listBase - glyphFirst; }},
-    {"apply2dPreset", GL_TEXTURE, apply2dPreset, [](GlState& s) {
+             s.modelview[i] *= 2, s.modelview[4 + i] *= -2, s.modelview[8 + i] *= 2,
+                 s.modelview[12 + i] += 0.5f * s.modelview[i];
+         s.listBase = (int32_t)programFont.listBase - glyphFirst;
+     }},
+    {"apply2dPreset", GL_TEXTURE, apply2dPreset,
+     [](GlState& s) {
          s.enabled[0] = s.enabled[1] = true, s.enabled[2] = false, useModelview(s), setWhite(s, 1);
          s.blendSource = GL_SRC_ALPHA, s.blendDestination = GL_ONE_MINUS_SRC_ALPHA, s.textureEnvMode = GL_MODULATE;
          s.unpackAlignment = 1;
          const float ortho[16] = {2.0f / 800, 0, 0, 0, 0, -2.0f / 600, 0, 0, 0, 0, -1, 0, -1, 1, 0, 1};
-         memcpy(s.projection, ortho, sizeof ortho), setIdentity(s.modelview); },
+         memcpy(s.projection, ortho, sizeof ortho), setIdentity(s.modelview);
+     },
      [] { spoilPresetState(true, false); }},
     {"apply3dPreset", GL_TEXTURE, apply3dPreset, promise3d, [] { spoilPresetState(false, false); }},
     {"apply3dPreset, textured", GL_TEXTURE, apply3dPreset, promise3d, [] { spoilPresetState(false, true); }},

@@ -85,10 +85,11 @@ TEST(MemoryStream, SeeksClampToTheEndAndWrapBeforeTheStart) {
         int32_t offset;
         int32_t origin;
         uint32_t position;
-    } seeks[] = {{-768, streamFromEnd, 232}, {1500, streamFromStart, 1000}, {-1, streamFromStart, 1000},
-                 {3, streamFromStart, 3},    {-5, streamFromCurrent, 1000},  // wraps, then clamps to the end
-                 {40, streamFromStart, 40},  {8, 7, 40},                   // an unknown origin: no move
-                 {-10, streamFromCurrent, 30}, {0, streamFromEnd, 1000}};
+    } seeks[] = {{-768, streamFromEnd, 232},    {1500, streamFromStart, 1000},
+                 {-1, streamFromStart, 1000},   {3, streamFromStart, 3},
+                 {-5, streamFromCurrent, 1000},              // wraps, then clamps to the end
+                 {40, streamFromStart, 40},     {8, 7, 40},  // an unknown origin: no move
+                 {-10, streamFromCurrent, 30},  {0, streamFromEnd, 1000}};
     MemoryStream* stream = streamOpen(big.data());
     for (const Seek& s : seeks) {
         streamSeek(stream, s.offset, s.origin);
@@ -123,7 +124,7 @@ TEST(TypedReaders, AreLittleEndianAndUnsigned) {
     dirtyTheStack();
     EXPECT_EQ(readU32(stream), 0x7FC5u);  // two bytes left of four
     dirtyTheStack();
-    EXPECT_EQ(readU32(stream), 0u);       // none left
+    EXPECT_EQ(readU32(stream), 0u);  // none left
     // They read through the table: a table of other operations is what they use, and with its
     // slots empty they read nothing at all.
     streamSeek(stream, 0, streamFromStart);

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <math.h>
 #include <string.h>
-#include <wchar.h>
 #include <time.h>
 #include <unistd.h>
+#include <wchar.h>
 
 #include <string>
 #include <vector>
@@ -34,8 +34,17 @@ TEST(RoundToInt, RoundsToNearestWithTiesToEven) {
     struct Rounding {
         double value;
         int64_t rounded;
-    } roundings[] = {{0.5, 0},  {1.5, 2},  {2.5, 2},  {3.5, 4},  {-0.5, 0},  {-2.5, -2}, {nextafter(2.5, 0.0), 2},
-                     {2.75, 3}, {-7.2, -7}, {-0x1p63, INT64_MIN}, {0x1p62, (int64_t)1 << 62}};
+    } roundings[] = {{0.5, 0},
+                     {1.5, 2},
+                     {2.5, 2},
+                     {3.5, 4},
+                     {-0.5, 0},
+                     {-2.5, -2},
+                     {nextafter(2.5, 0.0), 2},
+                     {2.75, 3},
+                     {-7.2, -7},
+                     {-0x1p63, INT64_MIN},
+                     {0x1p62, (int64_t)1 << 62}};
     for (const Rounding& r : roundings) EXPECT_EQ(roundToInt(r.value), r.rounded) << std::hexfloat << r.value;
 }
 
@@ -107,8 +116,8 @@ TEST(FormatString, IntegerCharacterAndStringConversions) {
               "4464 -7 4294967295 5000000000 5000000001");
     EXPECT_EQ(format("%hu %hx %hd", 70000u, 0x12345u, 40000), "4464 2345 -25536");
     // Wide strings and characters: ASCII as it is, the rest as '?'; 'h' makes %S and %C narrow.
-    EXPECT_EQ(format("%S|%ls|%C%lc|%5S|%-4ls|%.2S", L"wide", L"w\u00e9", (wint_t)L'x', (wint_t)L'\u20ac', L"ab",
-                     L"ab", L"abc"),
+    EXPECT_EQ(format("%S|%ls|%C%lc|%5S|%-4ls|%.2S", L"wide", L"w\u00e9", (wint_t)L'x', (wint_t)L'\u20ac', L"ab", L"ab",
+                     L"abc"),
               "wide|w?|x?|   ab|ab  |ab");
     EXPECT_EQ(format("%hS|%hC|%S", "narrow", 'n', (const wchar_t*)nullptr), "narrow|n|(null)");
     EXPECT_EQ(format("[%.0S|%05S|%-05S]", L"abc", L"ab", L"ab"), "[|000ab|ab   ]");

@@ -24,9 +24,12 @@ bool touch() {
     return true;
 }
 // The display's modes: 1920x1080, 1280x1024 and 800x600.
-bool known(ScreenSize s) { return s.width == 1280 || (s.height > 0 && (s.height * 16 / 9 == s.width || s.height * 4 / 3 == s.width)); }
+bool known(ScreenSize s) {
+    return s.width == 1280 || (s.height > 0 && (s.height * 16 / 9 == s.width || s.height * 4 / 3 == s.width));
+}
 const ModeStore store = {
-    [] { return fake.locked = fake.reachable; }, [] { fake.locked = false; },
+    [] { return fake.locked = fake.reachable; },
+    [] { fake.locked = false; },
     [](uint32_t* values, uint32_t capacity) {
         uint32_t count = touch() ? (uint32_t)std::min<size_t>(fake.record.size(), capacity) : 0;
         std::copy_n(fake.record.begin(), count, values);
@@ -34,7 +37,8 @@ const ModeStore store = {
     },
     [](const uint32_t* values, uint32_t count) { touch() && (fake.record.assign(values, values + count), true); },
     [](uint32_t holder, bool on) { touch() && (on ? fake.marked.insert(holder).second : fake.marked.erase(holder)); },
-    [](uint32_t holder) { return touch() && fake.marked.count(holder) > 0; }, [] { return touch() ? fake.mode : ScreenSize{}; },
+    [](uint32_t holder) { return touch() && fake.marked.count(holder) > 0; },
+    [] { return touch() ? fake.mode : ScreenSize{}; },
     [](ScreenSize size) { return touch() && known(size) && (fake.mode = size, true); }};
 
 const ScreenSize desk = {1920, 1080}, small = {800, 600}, other = {1280, 1024}, none = {0, 0};
@@ -70,7 +74,8 @@ void play(const std::vector<Step>& steps) {
         if (step.action == killed) fake.marked.erase(step.copy);  // its window went with its connection
         if (step.action == userChose) fake.mode = step.after;
         EXPECT_EQ(given.width * 10000 + given.height, step.given.width * 10000 + step.given.height) << "step " << i;
-        EXPECT_EQ(fake.mode.width * 10000 + fake.mode.height, step.after.width * 10000 + step.after.height) << "step " << i;
+        EXPECT_EQ(fake.mode.width * 10000 + fake.mode.height, step.after.width * 10000 + step.after.height)
+            << "step " << i;
         if (step.action != recordIs) {
             EXPECT_EQ(fake.record, step.record) << "step " << i;
         }
@@ -105,7 +110,7 @@ TEST(UserMode, KilledHoldersCountWhileTheDisplayIsInTheirModeAndRecordsCutShortO
           {recordIs, 0, small, none, small, full(1)},
           {hold, 9, small, desk, small, full(0)},  // read as far as a record goes
           {recordIs, 0, none, none, none, {}},
-          {hold, 5, none, none, none, {}},  // the mode cannot be read: nothing held
+          {hold, 5, none, none, none, {}},    // the mode cannot be read: nothing held
           {letGo, 5, none, none, other, {}},  // the record lost: the mode this copy was given
           {unreachable, 5, desk, none, desk, {}}});
 }

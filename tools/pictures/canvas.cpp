@@ -99,7 +99,8 @@ void Canvas::fill(const Shape& shape, const Paint& paint, float opacity) {
 }
 
 void Canvas::fill(const Shape& shape, Colour colour, float opacity) {
-    fill(shape, [colour](float, float) { return colour; }, opacity);
+    fill(
+        shape, [colour](float, float) { return colour; }, opacity);
 }
 
 void Canvas::outline(Colour colour) {

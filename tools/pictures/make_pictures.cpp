@@ -12,8 +12,8 @@
 
 #include "tools/pcx_writer.h"
 #include "tools/pictures/palette.h"
-#include "tools/pictures/png_writer.h"
 #include "tools/pictures/pictures.h"
+#include "tools/pictures/png_writer.h"
 
 namespace {
 

@@ -93,8 +93,8 @@ Picture titlePicture() {
     c.fill(subtract(head, circle(356, 96, 20)), line);
     for (float x : {262.0f, 282.0f, 318.0f, 338.0f}) c.fill(capsule(x, 160, x + (x < 300 ? -4 : 4), 182, 2.2f), line);
     c.fill(capsule(240, 120, 226, 104, 2.2f), line);  // tail
-    c.fill(ellipse(346, 70, 7, 11), line);             // ear
-    c.fill(circle(366, 92, 3.2f), line);               // eye
+    c.fill(ellipse(346, 70, 7, 11), line);            // ear
+    c.fill(circle(366, 92, 3.2f), line);              // eye
     // The figure on the left, holding the detonator; its wire runs to the critter.
     const Colour figure = {60, 36, 24}, shirt = {40, 92, 224};
     c.fill(circle(62, 112, 11), Colour{222, 162, 122});
@@ -114,12 +114,18 @@ Picture titlePicture() {
     // The name, large and painted, and the prompt.
     const char* name = "ZELMO";
     int nameWidth = Canvas::textWidth(name, letteringFace, 72, 900);
-    Paint red = [](float x, float y) { return mix(Colour{255, 90, 60}, Colour{170, 14, 10}, smoothNoise(x, y, 6, 33) * 0.5f + (y - 14) / 90); };
+    Paint red = [](float x, float y) {
+        return mix(Colour{255, 90, 60}, Colour{170, 14, 10}, smoothNoise(x, y, 6, 33) * 0.5f + (y - 14) / 90);
+    };
     c.text(name, letteringFace, 72, 900, (400 - nameWidth) / 2.0f - 40, 10, red, ink, 3, 3);
     const char* prompt = "click to start";
     int promptWidth = Canvas::textWidth(prompt, letteringFace, 16, 700);
-    c.text(prompt, letteringFace, 16, 700, (400 - promptWidth) / 2.0f - 40, 172,
-           [](float, float) { return Colour{70, 40, 10}; }, Colour{255, 250, 200}, 1);
+    c.text(
+        prompt, letteringFace, 16, 700, (400 - promptWidth) / 2.0f - 40, 172,
+        [](float, float) {
+            return Colour{70, 40, 10};
+        },
+        Colour{255, 250, 200}, 1);
     return {c, false};
 }
 
@@ -135,9 +141,12 @@ Picture gameOverPicture() {
     });
     const char* words = "GAME OVER";
     int width = Canvas::textWidth(words, letteringFace, 38, 900);
-    c.text(words, letteringFace, 38, 900, (512 - width) / 2.0f, 12,
-           [](float, float y) { return mix(Colour{120, 10, 6}, Colour{60, 0, 0}, (y - 14) / 36); },
-           Colour{255, 236, 170}, 1, 2);
+    c.text(
+        words, letteringFace, 38, 900, (512 - width) / 2.0f, 12,
+        [](float, float y) {
+            return mix(Colour{120, 10, 6}, Colour{60, 0, 0}, (y - 14) / 36);
+        },
+        Colour{255, 236, 170}, 1, 2);
     c.outline(ink);
     return {c, true};
 }

@@ -24,16 +24,16 @@ Paint radial(Colour centre, Colour edge, float cx, float cy, float radius) {
 void paintCritter(Canvas& c, int frame, Colour light, Colour mid, Colour shade, bool face) {
     float swing = frame == 0 ? 2.5f : -2.5f;
     Colour leg = scaled(mid, 0.85f);
-    c.fill(capsule(9, 20, 9 - swing, 27, 1.6f), leg);   // back legs
+    c.fill(capsule(9, 20, 9 - swing, 27, 1.6f), leg);  // back legs
     c.fill(capsule(12, 20, 12 + swing, 27, 1.6f), leg);
     c.fill(capsule(19, 20, 19 + swing, 27, 1.6f), leg);  // front legs
     c.fill(capsule(22, 20, 22 - swing, 27, 1.6f), leg);
-    c.fill(capsule(5, 15, 2, 11 + frame, 1.4f), mid);    // tail
+    c.fill(capsule(5, 15, 2, 11 + frame, 1.4f), mid);  // tail
     c.fill(ellipse(14, 17, 9.5f, 6.5f), vertical(light, shade, 11, 24));
     c.fill(circle(24, 12.5f, 5.2f), radial(light, mid, 23, 11, 6));
-    c.fill(ellipse(21.5f, 7.5f, 1.8f, 2.8f), mid);        // ear
+    c.fill(ellipse(21.5f, 7.5f, 1.8f, 2.8f), mid);  // ear
     if (!face) return;
-    c.fill(circle(25.8f, 11.6f, 1.3f), ink);              // eye
+    c.fill(circle(25.8f, 11.6f, 1.3f), ink);                    // eye
     c.fill(circle(29.0f, 13.6f, 1.1f), Colour{230, 120, 130});  // nose
 }
 
@@ -50,9 +50,9 @@ void paintCharge(Canvas& c, int frame, float ox, float oy, float s) {
     c.fill(box(X(21), Y(9), X(30), Y(19), 3 * s), vertical(metalLight, metalMid, Y(9), Y(19)));
     c.fill(capsule(X(8), Y(17.5f), X(20), Y(17.5f), 0.6f * s), metalDark);  // a seam
     for (float rivet : {8.0f, 14.0f, 20.0f}) c.fill(circle(X(rivet), Y(14.5f), 0.8f * s), metalLight);
-    c.fill(circle(X(24.5f), Y(13), 1.6f * s), Colour{230, 30, 30});   // red eye
-    c.fill(circle(X(28), Y(13), 1.6f * s), Colour{40, 110, 255});     // blue eye
-    c.fill(capsule(X(2), Y(16), X(5), Y(16), 1.0f * s), metalMid);    // key of the clockwork
+    c.fill(circle(X(24.5f), Y(13), 1.6f * s), Colour{230, 30, 30});  // red eye
+    c.fill(circle(X(28), Y(13), 1.6f * s), Colour{40, 110, 255});    // blue eye
+    c.fill(capsule(X(2), Y(16), X(5), Y(16), 1.0f * s), metalMid);   // key of the clockwork
     c.fill(box(X(0), Y(13), X(2.5f), Y(19), 1 * s), metalMid);
     // The fuse, curling up from the back, with its spark.
     c.fill(capsule(X(11), Y(12), X(9), Y(7), 1.1f * s), Colour{150, 100, 50});
@@ -202,12 +202,9 @@ Picture handPicture(int pose) {
         float y = 52 + i * 9.5f;
         paintFinger(c, 96, y + 14, 78, y, 5.2f);
     }
-    if (pressed)
-        paintFinger(c, 88, 70, 68, 32, 6);  // thumb down on the plunger
-    else if (pose == 2)
-        paintFinger(c, 88, 72, 70, 50, 6);  // thumb across the box
-    else
-        paintFinger(c, 90, 70, 84, 38, 6);  // thumb resting up, clear of the plunger
+    if (pressed) paintFinger(c, 88, 70, 68, 32, 6);         // thumb down on the plunger
+    else if (pose == 2) paintFinger(c, 88, 72, 70, 50, 6);  // thumb across the box
+    else paintFinger(c, 90, 70, 84, 38, 6);                 // thumb resting up, clear of the plunger
     c.outline(ink);
     // The hot spot's red cross, one arm ending in the corner pixel itself.
     c.fill(capsule(0.5f, 0.5f, 8.5f, 8.5f, 1.2f), Colour{230, 20, 20});
