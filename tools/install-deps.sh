@@ -24,7 +24,7 @@ package="dpkg-dev file"
 package_check="lintian appstream man-db desktop-file-utils debootstrap"
 desktops="openbox weston xwayland libdecor-0-plugin-1-cairo"
 browser="chromium chromium-driver python3-selenium python3-pil firefox-esr python3-websockets"
-tools="clang libclang-rt-14-dev libbenchmark-dev libsdl2-image-dev reuse"
+tools="clang clang-format libclang-rt-14-dev libbenchmark-dev libsdl2-image-dev reuse"
 case "$group" in
     run) packages=$run ;;
     web) packages="$run $web" ;;

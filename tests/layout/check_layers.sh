@@ -3,7 +3,7 @@
 # Fails on any break of the layering: an include of a higher layer's header, a library that links a
 # higher layer, a system header of the platform's outside platform/, GL reached other than through
 # platform/gl.h, a link group (which only a dependency loop needs), a test that reaches past its
-# kind, or a source file without its licence tag.
+# kind, a source file without its licence tag, or code not formatted as .clang-format says.
 #
 # Usage: check_layers.sh [SOURCE_DIR]
 set -u
@@ -76,6 +76,10 @@ for file in $(if [ -d .git ]; then git ls-files; else find . -path ./build\* -pr
               grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$'); do
     [ -f "$file" ] || continue
     head -n 3 "$file" | grep -q "$licence_tag: MIT" || fail "$file has no $licence_tag line at its head"
+done
+# The code is laid out as .clang-format says (clang-format 14, Debian 12's).
+for file in $(sources support assets draw shell sequencer app game tools tests bench platform); do
+    clang-format --dry-run -Werror "$file" >/dev/null 2>&1 || fail "$file is not formatted as .clang-format says"
 done
 grep -rlI 'LINK_GROUP' --include=CMakeLists.txt . 2>/dev/null | grep -v '^./build' | while read -r f; do echo "FAIL: $f uses a link group"; done | grep . && failures=$((failures + 1))
 
