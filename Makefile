@@ -54,7 +54,7 @@ web: deps-web configure
 	@cmake --build $(WEB_BUILD) -j$(JOBS)
 	@ls -1 $(WEB_BUILD)/site/zelmo.html
 
-# The site served for local play on http://localhost:$(PORT)/zelmo.html, with the types,
+# The site served for local play on http://localhost:$(PORT)/ (the page), with the types,
 # compression and cache headers the README's "Hosting" asks of a host.
 PORT ?= 8000
 serve: web
