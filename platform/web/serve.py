@@ -21,6 +21,7 @@ import http.server
 import os
 import re
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -151,6 +152,7 @@ def main():
     if not os.path.isfile(os.path.join(site, "zelmo.html")):
         sys.exit("serve.py: %s holds no site: run make web first" % site)
     if len(sys.argv) > 3:
+        signal.signal(signal.SIGTERM, lambda *args: sys.exit(0))  # the server stopped with this, as by Control-C
         with behind(sys.argv[3], site, port) as (address, _):
             print("serving a copy of %s through %s: open %s (Control-C stops)" % (site, sys.argv[3], address), flush=True)
             with contextlib.suppress(KeyboardInterrupt):

@@ -267,9 +267,10 @@ def check_new_build_and_hang(page, site, root, second):
     print("a server that never answers: 20 loads started from the kept copy at %s s" % " ".join("%.2f" % s for s in took))
 
 
-def second_build(site, version, glue):
+def second_build(site, root, version, glue):
     """Another build of the site, laid out by make_site.cmake: zelmo.js with glue added, zelmo.wasm changed, another version."""
-    build = tempfile.mkdtemp(prefix="zelmo-build-")
+    build = os.path.join(root, "second")
+    os.mkdir(build)
     for extension in ("js", "wasm"):
         shutil.copy(os.path.join(site, named(site, extension)), os.path.join(build, "zelmo." + extension))
     with open(os.path.join(build, "zelmo.js"), "a") as f, open(os.path.join(build, "zelmo.wasm"), "ab") as wasm:
@@ -280,11 +281,11 @@ def second_build(site, version, glue):
     return build + "/site"
 
 
-def check_plain_host(page, site, second):
+def check_plain_host(page, site, root, second):
     """A host with no settings (Python's http.server), its files a day old, reached with no worker (as
     over plain http): after a second build is put up over the first, the next visit runs one build
     whole, and a reload (which asks for the page again) the second."""
-    root = tempfile.mkdtemp(prefix="zelmo-plain-")
+    root = os.path.join(root, "plain")
     shutil.copytree(site, root + "/game")
     for name in os.listdir(root + "/game"):
         os.utime(os.path.join(root, "game", name), (time.time() - 86400,) * 2)
@@ -352,7 +353,7 @@ def main():
     site = os.path.abspath(browser_game.arguments(1)[0])
     root = tempfile.mkdtemp(prefix="zelmo-page-")
     os.symlink(site, os.path.join(root, "game"))
-    second = second_build(site, "9.9.9", "\nwindow.zelmoNewBuild = true;\n")
+    second = second_build(site, root, "9.9.9", "\nwindow.zelmoNewBuild = true;\n")
     with browser_game.Page(root, test_clock=None, page="") as page:
         base = page.driver.current_url
         check_site(site, base + "game/")
@@ -383,7 +384,7 @@ def main():
         print("keys: only F1 and Escape taken from the browser")
         check_phone(page, base)
         check_failures(page, base, site, root)
-        check_plain_host(page, site, second)
+        check_plain_host(page, site, root, second)
         check_new_build_and_hang(page, site, root, second)
 
 
