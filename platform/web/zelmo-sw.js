@@ -7,9 +7,8 @@
 // against the digest in its name; a kept file is never out of date, so it is answered at once. Only the
 // page is asked of the server on each load: the server's page is taken when its build arrives whole
 // (and is kept from then on), else the kept page, at once when the server has not answered within
-// PATIENCE. A site's caches are
-// shared by all its folders: the cache's name holds the folder, so that a copy of the game in another
-// folder keeps its own.
+// PATIENCE. A site's caches are shared by all its folders: the cache's name holds the folder, so that
+// a copy of the game in another folder keeps its own.
 var SCOPE = self.registration.scope;
 var PAGE = new URL('zelmo.html', SCOPE).href;
 var CACHE = 'zelmo ' + SCOPE;
