@@ -54,7 +54,7 @@ web: deps-web configure
 	@cmake --build $(WEB_BUILD) -j$(JOBS)
 	@ls -1 $(WEB_BUILD)/site/zelmo.html
 
-# The site served for local play on http://localhost:$(PORT)/zelmo.html, with the types,
+# The site served for local play on http://localhost:$(PORT)/ (the page), with the types,
 # compression and cache headers the README's "Hosting" asks of a host.
 PORT ?= 8000
 serve: web
@@ -136,6 +136,7 @@ bench: deps build web
 	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe bash bench/idle_cpu.sh $(BUILD)/zelmo 6
 	/usr/bin/python3 bench/browser_frame_rate.py $(WEB_BUILD)/site 5
 	/usr/bin/python3 bench/browser_budgets.py $(WEB_BUILD)/site 5
+	/usr/bin/python3 bench/browser_hosting.py $(WEB_BUILD)/site 20
 
 # The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
 # replays the seed corpus through it.

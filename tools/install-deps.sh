@@ -11,7 +11,8 @@
 #                  lintian, appstreamcli, man, debootstrap, and Xvfb and its tools for its binary
 #   test           everything: web and package-check, plus what the other tests and benchmarks use
 #                  (make test, the default): the desktops the real binary is played under, headless
-#                  Chromium and its driver, Firefox ESR with a WebSocket client, clang's sanitizers,
+#                  Chromium and its driver, Firefox ESR with a WebSocket client, nginx, Apache and
+#                  lighttpd (the site behind real servers), clang's sanitizers,
 #                  Google Benchmark
 set -e
 group=${1:-test}
@@ -24,13 +25,16 @@ package="dpkg-dev file"
 package_check="lintian appstream man-db desktop-file-utils debootstrap"
 desktops="openbox weston xwayland libdecor-0-plugin-1-cairo"
 browser="chromium chromium-driver python3-selenium python3-pil firefox-esr python3-websockets"
+# The servers the browser tests put the site behind with the shipped settings (platform/web/hosting),
+# and one more a benchmark measures with its defaults.
+servers="nginx libnginx-mod-http-brotli-static apache2 lighttpd"
 tools="clang clang-format libclang-rt-14-dev libbenchmark-dev libsdl2-image-dev reuse"
 case "$group" in
     run) packages=$run ;;
     web) packages="$run $web" ;;
     package) packages="$run $package" ;;
     package-check) packages="$run $package $package_check $xserver" ;;
-    test) packages="$run $web $xserver $package $package_check $desktops $browser $tools" ;;
+    test) packages="$run $web $xserver $package $package_check $desktops $browser $servers $tools" ;;
     *) echo "usage: install-deps.sh [run|web|package|package-check|test]" >&2; exit 2 ;;
 esac
 

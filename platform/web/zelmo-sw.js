@@ -1,85 +1,153 @@
 // SPDX-License-Identifier: MIT
-// The page's service worker: keeps one build's files, so that the game starts, and starts again,
-// when the server is gone or does not answer, and lets a new build in as soon as the server has one.
+// The page's service worker: keeps one whole build, so that the game starts at once when the server is
+// gone, slow or damaged, and lets a new build in as soon as the server has one whole.
 //
-// The build (make_site.cmake) writes its version and a digest of its files into BUILD: a new build is
-// a new worker, which keeps its own files under its own name and drops the older builds' copies. A
-// site's caches are shared by all its folders: the name holds the folder, so that a copy of the game
-// in another folder keeps its own.
-var BUILD = '@ZELMO_BUILD@';
-var FOLDER = 'zelmo ' + self.registration.scope + ' ';
-var CACHE = FOLDER + BUILD;
-var FILES = ['zelmo.html', 'zelmo.js', 'zelmo.wasm', 'zelmo.webmanifest', 'zelmo-32.png'];
-var PATIENCE = 3000;  // ms the server has to answer before the kept copy does
+// The page (zelmo.html) names the build's files, each named by its content (zelmo.<digest>.js: the
+// first 16 hex digits of its SHA-256). The worker keeps the page and the files it names, each checked
+// against the digest in its name; a kept file is never out of date, so it is answered at once. Only the
+// page is asked of the server on each load: the server's page is taken when its build arrives whole
+// (and is kept from then on), else the kept page, at once when the server has not answered within
+// PATIENCE. A site's caches are shared by all its folders: the cache's name holds the folder, so that
+// a copy of the game in another folder keeps its own.
+var SCOPE = self.registration.scope;
+var PAGE = new URL('zelmo.html', SCOPE).href;
+var CACHE = 'zelmo ' + SCOPE;
+var PATIENCE = 500;  // ms the server has to answer before the kept copy does
+var BUILD_PATIENCE = 5000;  // ms an answering server has for a new build's files
+var NAMED = /zelmo(-[0-9]+)?\.[0-9a-f]{16}\.(js|wasm|webmanifest|png)/g;
+var NAME = new RegExp('^' + NAMED.source + '$');
 
-// Past the browser's HTTP cache, which may hold an older build for as long as a server let it: the
-// server is asked whether its file changed (a cheap 304 when not).
-function fromServer(url) { return fetch(url, {cache: 'no-cache', credentials: 'same-origin'}); }
+// The content-named files a page names.
+function namedIn(page) {
+  var names = [];
+  (page.match(NAMED) || []).forEach(function(name) { if (names.indexOf(name) < 0) names.push(name); });
+  return names;
+}
 
-self.addEventListener('install', function(event) {
-  event.waitUntil(caches.open(CACHE).then(function(cache) {
-    return Promise.all(FILES.map(function(name) {
-      return fromServer(name).then(function(response) {
-        if (!response.ok) throw new Error(name + ': the server answered ' + response.status);
-        return cache.put(name, response);
+function hex(buffer) {
+  return Array.prototype.map.call(new Uint8Array(buffer), function(b) { return (b < 16 ? '0' : '') + b.toString(16); }).join('');
+}
+
+// The server's answer for a content-named file, and whether it is the file its name says. A copy the
+// browser's cache holds is taken first (such a file never changes); if it is not whole, the server is
+// asked again.
+function fetchNamed(name) {
+  var digest = name.split('.')[1];
+  var attempt = function(mode) {
+    return fetch(new URL(name, SCOPE).href, {cache: mode, credentials: 'same-origin'}).then(function(response) {
+      return response.arrayBuffer().then(function(bytes) {
+        return crypto.subtle.digest('SHA-256', bytes).then(function(sum) {
+          var type = response.headers.get('Content-Type');
+          return {whole: response.ok && hex(sum).indexOf(digest) === 0,
+                  response: new Response(bytes, {status: response.status, statusText: response.statusText,
+                                                 headers: type ? {'Content-Type': type} : {}})};
+        });
       });
-    }));
-  }).then(function() { return self.skipWaiting(); }));
-});
+    });
+  };
+  return attempt('default').then(function(got) { return got.whole ? got : attempt('reload'); });
+}
 
-self.addEventListener('activate', function(event) {
-  event.waitUntil(caches.keys().then(function(names) {
-    // 'zelmo' was the name before builds named theirs.
-    return Promise.all(names.filter(function(name) { return name !== CACHE && (name.indexOf(FOLDER) === 0 || name === 'zelmo'); })
-                            .map(function(name) { return caches.delete(name); }));
-  }).then(function() { return self.clients.claim(); }));
-});
-
-// Pages that started from the kept copy take all their files from it, at once: one build, whole.
-var keptPages = {};
-
-// The server's answer when it comes within PATIENCE; the kept copy when it does not, when the
-// server cannot be reached or fails (5xx); and the server's answer after all when nothing is kept.
-function answer(event, key) {
-  var kept = caches.open(CACHE).then(function(cache) { return cache.match(key); });
-  if (keptPages[event.clientId]) {
-    return kept.then(function(copy) { return copy || fromServer(event.request.url); });
-  }
-  var network = fromServer(event.request.url).then(function(response) {
-    if (response.status >= 500) throw response;
-    return response;
-  });
-  return new Promise(function(resolve, reject) {
-    var settled = false;
-    var settle = function(outcome, ok) {
-      if (settled) return;
-      settled = true;
-      clearTimeout(timer);
-      (ok ? resolve : reject)(outcome);
-    };
-    var fromKept = function(otherwise) {
-      kept.then(function(copy) {
-        if (copy) {
-          if (event.resultingClientId) keptPages[event.resultingClientId] = true;
-          settle(copy, true);
-        } else if (otherwise) {
-          otherwise();
-        }
+// Keeps the page and every file it names, each whole, the files first: the kept page always names
+// files that are kept. Files no longer named are dropped. Rejects when a file does not come whole.
+function keep(page) {
+  var names = namedIn(page);
+  return caches.open(CACHE).then(function(cache) {
+    return Promise.all(names.map(function(name) {
+      var key = new URL(name, SCOPE).href;
+      return cache.match(key).then(function(kept) {
+        if (kept) return;
+        return fetchNamed(name).then(function(got) {
+          if (!got.whole) throw new Error(name + ' did not arrive whole');
+          return cache.put(key, got.response);
+        });
       });
-    };
-    var timer = setTimeout(function() { fromKept(null); }, PATIENCE);
-    network.then(function(response) { settle(response, true); }, function(failure) {
-      fromKept(function() { failure instanceof Response ? settle(failure, true) : settle(failure, false); });
+    })).then(function() {
+      return cache.put(PAGE, new Response(page, {headers: {'Content-Type': 'text/html; charset=utf-8'}}));
+    }).then(function() { return cache.keys(); }).then(function(keys) {
+      return Promise.all(keys.filter(function(request) {
+        return request.url !== PAGE && names.indexOf(request.url.substring(SCOPE.length)) < 0;
+      }).map(function(request) { return cache.delete(request); }));
     });
   });
 }
 
-// Only the page's own files (those beside the worker), kept under their address without its query
-// (zelmo.html?testclock=...).
-var KEYS = FILES.map(function(name) { return new URL(name, location.href).href; });
+// The server's page, past the browser's cache (a cheap 304 when unchanged), and whether its build is
+// whole and kept; answered() is called when the server has answered, before the build arrives.
+function pageFromServer(answered) {
+  return fetch(PAGE, {cache: 'no-cache', credentials: 'same-origin'}).then(function(response) {
+    if (answered) answered();
+    if (!response.ok) return {whole: false, response: response};
+    return response.text().then(function(page) {
+      var answer = function(whole) {
+        return {whole: whole, response: new Response(page, {headers: {'Content-Type': response.headers.get('Content-Type') || 'text/html'}})};
+      };
+      return keep(page).then(function() { return answer(true); }, function() { return answer(false); });
+    });
+  });
+}
 
+self.addEventListener('install', function(event) {
+  event.waitUntil(pageFromServer().then(function(got) {
+    if (!got.whole) throw new Error('the server\'s build did not arrive whole');
+    return self.skipWaiting();
+  }));
+});
+
+self.addEventListener('activate', function(event) {
+  event.waitUntil(caches.keys().then(function(names) {
+    // 'zelmo' and 'zelmo FOLDER BUILD' were the names before the files were named by their content.
+    return Promise.all(names.filter(function(name) { return name === 'zelmo' || name.indexOf(CACHE + ' ') === 0; })
+                            .map(function(name) { return caches.delete(name); }));
+  }).then(function() { return self.clients.claim(); }));
+});
+
+// The page: the server's when its build is whole (or when it says the page is not there: 4xx); else
+// the kept one, at once when the server has not answered within PATIENCE, or has answered but its new
+// build takes longer than BUILD_PATIENCE. The server's build goes on arriving after the answer, and is
+// kept for the next load.
+function answerPage(event) {
+  var answered = false, onAnswer = null;
+  var server = pageFromServer(function() {
+    answered = true;
+    if (onAnswer) onAnswer();
+  });
+  event.waitUntil(server.catch(function() {}));
+  return caches.open(CACHE).then(function(cache) { return cache.match(PAGE); }).then(function(kept) {
+    if (!kept) return server.then(function(got) { return got.response; });
+    return new Promise(function(resolve) {
+      var timer = setTimeout(function() { resolve(kept); }, PATIENCE);
+      onAnswer = function() {
+        clearTimeout(timer);
+        timer = setTimeout(function() { resolve(kept); }, BUILD_PATIENCE);
+      };
+      if (answered) onAnswer();
+      server.then(function(got) {
+        var status = got.response.status;
+        resolve(got.whole || (status >= 400 && status < 500) ? got.response : kept);
+      }, function() { resolve(kept); }).then(function() { clearTimeout(timer); });
+    });
+  });
+}
+
+// A content-named file: the kept copy, else the server's (as it came, whole or not: the page tells a
+// damaged file by its integrity).
+function answerNamed(key, name) {
+  return caches.open(CACHE).then(function(cache) { return cache.match(key); }).then(function(kept) {
+    return kept || fetchNamed(name).then(function(got) { return got.response; });
+  });
+}
+
+// Only the page (by its name, or the folder's address) and the files beside the worker; a query
+// (zelmo.html?testclock=...) is not part of the name.
 self.addEventListener('fetch', function(event) {
   var url = new URL(event.request.url);
   var key = url.origin + url.pathname;
-  if (event.request.method === 'GET' && KEYS.indexOf(key) >= 0) event.respondWith(answer(event, key));
+  var name = key.substring(SCOPE.length);
+  if (event.request.method !== 'GET' || key.indexOf(SCOPE) !== 0) return;
+  if (name === '' || name === 'zelmo.html') {
+    event.respondWith(answerPage(event));
+  } else if (NAME.test(name)) {
+    event.respondWith(answerNamed(key, name));
+  }
 });

@@ -70,10 +70,11 @@ while read -r file; do
 done < <(including '[<"](SDL|ft2build|freetype/|fontconfig/|EGL/|emscripten)' $(sources tests))
 while read -r file; do fail "$file drives the binary from outside but includes a layer's header"; done < \
     <(including '"('"$(IFS='|'; echo "${layers[*]}")"')/' $(sources tests/e2e))
-# Every source file states its licence in its first lines (the SPDX tag; LICENSE has the text).
+# Every source file states its licence in its first lines (the SPDX tag; LICENSE has the text); the
+# files of others (third_party/) keep theirs, which .reuse/dep5 states.
 licence_tag=SPDX-License-"Identifier"  # split, so that licence scanners do not take this line for a tag
 for file in $(if [ -d .git ]; then git ls-files; else find . -path ./build\* -prune -o -type f -print | sed 's|^\./||'; fi |
-              grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$'); do
+              grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$' | grep -v '^third_party/'); do
     [ -f "$file" ] || continue
     head -n 3 "$file" | grep -q "$licence_tag: MIT" || fail "$file has no $licence_tag line at its head"
 done
