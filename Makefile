@@ -61,13 +61,12 @@ serve: web
 	/usr/bin/python3 platform/web/serve.py $(WEB_BUILD)/site $(PORT)
 
 # The unit suites, quickly: the two unit programs whole and side by side, the first round in a process
-# of its own (as make mutants runs them); only failures and each program's count are shown. In the
-# build folder, `ctest -L unit` runs the same cases one process each, `ctest -R NAME` some of them.
+# of its own (as make mutants runs them); only failures and each program's count are shown (and what
+# is compiled, when anything is). In the build folder, `ctest -L unit` runs the same cases one process
+# each, `ctest -R NAME` some of them.
 check: deps-run configure
-	@cmake --build $(BUILD) -j$(JOBS) --target framework_tests game_tests
-	@cd $(BUILD)/tests/unit && export SDL_VIDEODRIVER=offscreen GTEST_BRIEF=1 && \
-		{ ./framework_tests & f=$$!; ./game_tests --gtest_filter=-FirstRound.* & g=$$!; \
-		./game_tests --gtest_filter=FirstRound.*; r=$$?; wait $$f || r=1; wait $$g || r=1; exit $$r; }
+	@bash -o pipefail -c 'cmake --build $(BUILD) -j$(JOBS) --target framework_tests game_tests | sed "/] Built target /d"'
+	@bash tools/unit_suites.sh $(BUILD)
 
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: test-fast test-fuzz-corpus test-asan
