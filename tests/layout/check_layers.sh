@@ -72,8 +72,7 @@ while read -r file; do fail "$file drives the binary from outside but includes a
     <(including '"('"$(IFS='|'; echo "${layers[*]}")"')/' $(sources tests/e2e))
 # Every source file states its licence in its first lines (the SPDX tag; LICENSE has the text).
 licence_tag=SPDX-License-"Identifier"  # split, so that licence scanners do not take this line for a tag
-for file in $(if [ -d .git ]; then git ls-files; else find . -path ./build\* -prune -o -type f -print | sed 's|^\./||'; fi |
-              grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$'); do
+for file in $(sh tools/source_files.sh | grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$'); do
     [ -f "$file" ] || continue
     head -n 3 "$file" | grep -q "$licence_tag: MIT" || fail "$file has no $licence_tag line at its head"
 done
