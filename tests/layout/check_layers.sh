@@ -3,7 +3,8 @@
 # Fails on any break of the layering: an include of a higher layer's header, a library that links a
 # higher layer, a system header of the platform's outside platform/, GL reached other than through
 # platform/gl.h, a link group (which only a dependency loop needs), a test that reaches past its
-# kind, a source file without its licence tag, or code not formatted as .clang-format says.
+# kind, a source file without its licence tag, an executable file that is no program, or code not
+# formatted as .clang-format says.
 #
 # Usage: check_layers.sh [SOURCE_DIR]
 set -u
@@ -75,6 +76,10 @@ licence_tag=SPDX-License-"Identifier"  # split, so that licence scanners do not 
 for file in $(sh tools/source_files.sh | grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$'); do
     [ -f "$file" ] || continue
     head -n 3 "$file" | grep -q "$licence_tag: MIT" || fail "$file has no $licence_tag line at its head"
+done
+# Only programs may be run: a file with the executable bit starts with its interpreter's #! line.
+for file in $(sh tools/source_files.sh); do
+    [ -x "$file" ] && [ ! -L "$file" ] && ! head -c 2 "$file" | grep -q '#!' && fail "$file is executable but no program"
 done
 # The code is laid out as .clang-format says (clang-format 14, Debian 12's).
 for file in $(sources support assets draw shell sequencer app game tools tests bench platform); do
