@@ -66,8 +66,9 @@ serve: web
 # The unit suites, quickly: the two unit programs whole and side by side, the first round in a process
 # of its own (as make mutants runs them); only failures and each program's count are shown (and what
 # is compiled, when anything is). In the build folder, `ctest -L unit` runs the same cases one process
-# each, `ctest -R NAME` some of them.
+# each, `ctest -R NAME` some of them. First the README's figure of clang-format's verdict on the tree.
 check: deps-run configure
+	@bash tools/readme_figures.sh format
 	@bash -o pipefail -c 'cmake --build $(BUILD) -j$(JOBS) --target framework_tests game_tests | sed "/] Built target /d"'
 	@bash tools/unit_suites.sh $(BUILD)
 
