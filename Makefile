@@ -12,18 +12,21 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: mutants all deps deps-run deps-package deps-package-check deps-web web serve configure build run check test \
-	test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install package package-check package-install-check \
+.PHONY: mutants all deps deps-run deps-dist deps-package deps-package-check deps-web web serve configure build run check test \
+	test-fast test-asan test-fuzz-corpus fuzz fuzz-build bench pictures install dist package package-check package-install-check \
 	soak clean
 
 all: build
 
-# The Debian packages: to build and play (deps-run), for the browser build (deps-web), to build the
-# package (deps-package), to check it (deps-package-check), for every test (deps).
+# The Debian packages: to build and play (deps-run), for the browser build (deps-web), to pack the
+# release (deps-dist), to build the package (deps-package), to check it (deps-package-check), for
+# every test (deps).
 deps-run:
 	@sh tools/install-deps.sh run
 deps:
 	@sh tools/install-deps.sh test
+deps-dist:
+	@sh tools/install-deps.sh dist
 deps-package:
 	@sh tools/install-deps.sh package
 deps-package-check:
@@ -61,13 +64,13 @@ serve: web
 	/usr/bin/python3 platform/web/serve.py $(WEB_BUILD)/site $(PORT)
 
 # The unit suites, quickly: the two unit programs whole and side by side, the first round in a process
-# of its own (as make mutants runs them); only failures and each program's count are shown. In the
-# build folder, `ctest -L unit` runs the same cases one process each, `ctest -R NAME` some of them.
+# of its own (as make mutants runs them); only failures and each program's count are shown (and what
+# is compiled, when anything is). In the build folder, `ctest -L unit` runs the same cases one process
+# each, `ctest -R NAME` some of them. First the README's figure of clang-format's verdict on the tree.
 check: deps-run configure
-	@cmake --build $(BUILD) -j$(JOBS) --target framework_tests game_tests
-	@cd $(BUILD)/tests/unit && export SDL_VIDEODRIVER=offscreen GTEST_BRIEF=1 && \
-		{ ./framework_tests & f=$$!; ./game_tests --gtest_filter=-FirstRound.* & g=$$!; \
-		./game_tests --gtest_filter=FirstRound.*; r=$$?; wait $$f || r=1; wait $$g || r=1; exit $$r; }
+	@bash tools/readme_figures.sh format
+	@bash -o pipefail -c 'cmake --build $(BUILD) -j$(JOBS) --target framework_tests game_tests | sed "/] Built target /d"'
+	@bash tools/unit_suites.sh $(BUILD)
 
 # Every test, then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: test-fast test-fuzz-corpus test-asan
@@ -94,24 +97,35 @@ install: deps-run configure
 	@cmake --build $(BUILD) -j$(JOBS) --target zelmo documentation
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The Debian package, and a check of it: its dependencies, and its unpacked binary run under Xvfb.
-# Its time stamps are the last commit's (outside git, the newest changelog entry's), so that one
-# commit gives the same package, byte for byte, wherever and whenever it is built.
-PACKAGE_BUILD ?= build-package
-SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || \
-	date -d "$$(sed -n 's/^ -- .*>  //p' tools/debian/changelog | head -n 1)" +%s)
-package: deps-package
-	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELMO_TESTS=OFF >/dev/null
-	@cmake --build $(PACKAGE_BUILD) -j$(JOBS)
-	cd $(PACKAGE_BUILD) && rm -f zelmo_*.deb && SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) cpack >/dev/null && ls -1 zelmo_*.deb
+# The release tarball: build-dist/zelmo-VERSION.tar.xz, the same bytes from the same files (see
+# tools/dist.sh), from which the package below is built.
+VERSION := $(shell sed -n 's/^project.zelmo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DIST_BUILD ?= build-dist
+dist: deps-dist
+	@sh tools/dist.sh $(DIST_BUILD)
 
-# Its fields, files and lintian's verdict (no error, no warning), its metainfo, a second build from
-# the same sources in another folder (the same bytes), and its unpacked binary under Xvfb.
+# The Debian package, by Debian's own tools from the release tarball, unpacked afresh each time:
+# dpkg-buildpackage with debian/ (debhelper's CMake support), without the unit suites (make check's
+# and make test's). Its time stamps are the newest changelog entry's (dpkg-buildpackage's
+# SOURCE_DATE_EPOCH), so that the same sources give the same package wherever and whenever built.
+PACKAGE_BUILD ?= build-package
+package: deps-package dist
+	@mkdir -p $(PACKAGE_BUILD) && rm -rf $(PACKAGE_BUILD)/zelmo-$(VERSION) $(PACKAGE_BUILD)/zelmo_* $(PACKAGE_BUILD)/zelmo-dbgsym_*
+	@tar -xf $(DIST_BUILD)/zelmo-$(VERSION).tar.xz -C $(PACKAGE_BUILD)
+	@cd $(PACKAGE_BUILD)/zelmo-$(VERSION) && DEB_BUILD_OPTIONS="nocheck parallel=$(JOBS)" \
+		dpkg-buildpackage -us -uc -b -Pnocheck >../build.log 2>&1 || { tail -n 40 ../build.log; exit 1; }
+	@ls -1 $(PACKAGE_BUILD)/zelmo_*.deb
+
+# Its fields, files and lintian's verdict, its metainfo; then from the release tarball, unpacked
+# elsewhere: make dist (the same bytes), make check, dpkg-buildpackage under another umask, time
+# zone, locale, date, path and parallelism (the same package), the source package and lintian's
+# verdict on it; the autopkgtest (debian/tests) with autopkgtest's null runner; the unpacked binary
+# under Xvfb.
 package-check: package deps-package-check
 	@$(MAKE) configure
 	@cmake --build $(BUILD) -j$(JOBS) --target screen_probe >/dev/null
-	SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe \
-		bash tests/package/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb $(CURDIR)
+	SCREEN_PROBE=$(abspath $(BUILD))/tests/screen_probe \
+		bash tests/package/package_check.sh $(PACKAGE_BUILD)/zelmo_*.deb $(DIST_BUILD)/zelmo-$(VERSION).tar.xz
 
 # The package installed with apt into a clean Debian 12 root made by debootstrap (needs the package
 # mirror the machine's apt uses), run there under Xvfb and ended with Escape.
@@ -159,4 +173,4 @@ mutants: deps
 	bash tools/mutants.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) build-mutants
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) $(DIST_BUILD) build-mutants

@@ -56,7 +56,7 @@ REPORT=$SCRATCH/report.txt
 mkdir -p "$SRC" "$BUILD"
 
 # The sources as they are in the work tree (tracked and new files, not the build folders).
-(cd "$ROOT" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) | (cd "$SRC" && tar xf -)
+(cd "$ROOT" && sh tools/source_files.sh | tar --verbatim-files-from -T - -cf -) | (cd "$SRC" && tar xf -)
 # The file a fault is planted in, named until the fault is taken out again. A run stopped in between
 # leaves objects built from the fault, newer than the file just restored with its old time stamp:
 # a new time stamp makes the build compile the original again.

@@ -3,7 +3,8 @@
 # Fails on any break of the layering: an include of a higher layer's header, a library that links a
 # higher layer, a system header of the platform's outside platform/, GL reached other than through
 # platform/gl.h, a link group (which only a dependency loop needs), a test that reaches past its
-# kind, a source file without its licence tag, or code not formatted as .clang-format says.
+# kind, a source file without its licence tag, an executable file that is no program, or code not
+# formatted as .clang-format says.
 #
 # Usage: check_layers.sh [SOURCE_DIR]
 set -u
@@ -73,10 +74,13 @@ while read -r file; do fail "$file drives the binary from outside but includes a
 # Every source file states its licence in its first lines (the SPDX tag; LICENSE has the text); the
 # files of others (third_party/) keep theirs, which .reuse/dep5 states.
 licence_tag=SPDX-License-"Identifier"  # split, so that licence scanners do not take this line for a tag
-for file in $(if [ -d .git ]; then git ls-files; else find . -path ./build\* -prune -o -type f -print | sed 's|^\./||'; fi |
-              grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$' | grep -v '^third_party/'); do
+for file in $(sh tools/source_files.sh | grep -E '\.(cpp|h|js|sh|py|html)$|(^|/)CMakeLists.txt$|^Makefile$|^\.ci/run$' | grep -v '^third_party/'); do
     [ -f "$file" ] || continue
     head -n 3 "$file" | grep -q "$licence_tag: MIT" || fail "$file has no $licence_tag line at its head"
+done
+# Only programs may be run: a file with the executable bit starts with its interpreter's #! line.
+for file in $(sh tools/source_files.sh); do
+    [ -x "$file" ] && [ ! -L "$file" ] && ! head -c 2 "$file" | grep -q '#!' && fail "$file is executable but no program"
 done
 # The code is laid out as .clang-format says (clang-format 14, Debian 12's).
 for file in $(sources support assets draw shell sequencer app game tools tests bench platform); do

@@ -4,24 +4,26 @@
 # dependencies, its files (the program in /usr/games, the manual page, the icons with their
 # transparent surround, the metainfo, the completion), appstreamcli's verdict on the metainfo
 # (pedantic: nothing at all), one version and one set of options in the program's answers, the
-# manual page and the completion, the same bytes from a second build in another folder, and that its
-# binary, unpacked into a temporary folder (never into the system), runs under Xvfb and ends with
-# Escape and code 0.
+# manual page and the completion, and that its binary, unpacked into a temporary folder (never into
+# the system), runs under Xvfb and ends with Escape and code 0.
+# Given the release tarball it was built from, also, in that tarball unpacked elsewhere: make dist
+# (the same bytes, without git), make check, dpkg-buildpackage under another umask, time zone,
+# locale, date, path and parallelism, with the unit suites (the same package), the source package
+# and lintian's verdict on it (pedantic: nothing), and the autopkgtest with autopkgtest's null
+# runner, which installs the package on this system (as root) and removes it again.
 #
-# Usage: package_check.sh DEB [SOURCE_DIR]
-#   SOURCE_DIR: the sources DEB was built from, built again (make package, with the same
-#   SOURCE_DATE_EPOCH) into a scratch folder for the comparison
+# Usage: package_check.sh DEB [TARBALL]
 set -u
+[ -f "${1:-}" ] || { echo "no package ${1:-} to check: run make package-check (or make package first)"; exit 2; }
 DEB=$(realpath "$1")
-SOURCE=${2:+$(realpath "$2")}
+TARBALL=${2:+$(realpath "$2")}
 . "$(dirname "$0")/../e2e/xvfb_lib.sh"
 ROOT=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$ROOT"' EXIT
 
 dpkg-deb -I "$DEB"
 lintian --pedantic -I "$DEB" 2>&1 | grep -v "running with root privileges" | tee "$ROOT/lintian.txt"
-check "lintian: no error" "$(grep -c '^E:' "$ROOT/lintian.txt")" 0
-check "lintian: no warning" "$(grep -c '^W:' "$ROOT/lintian.txt")" 0
+check "lintian --pedantic on the package: nothing" "$(grep -c '^[EWIP]:' "$ROOT/lintian.txt")" 0
 
 depends=$(dpkg-deb -f "$DEB" Depends)
 for needed in libsdl2-2.0-0 libopengl0 "libgl1," libglu1-mesa libfreetype6 libfontconfig1 libc6 fonts-liberation2 libgl1-mesa-dri; do
@@ -36,7 +38,7 @@ desktop=usr/share/applications/org.zelmo.zelmo.desktop
 metainfo=usr/share/metainfo/org.zelmo.zelmo.metainfo.xml
 completion=usr/share/bash-completion/completions/zelmo
 for file in usr/games/zelmo $desktop $metainfo $completion usr/share/man/man6/zelmo.6.gz \
-    usr/share/doc/zelmo/copyright usr/share/doc/zelmo/changelog.gz; do
+    usr/share/doc/zelmo/copyright usr/share/doc/zelmo/changelog.Debian.gz; do
     check_that "the package holds $file" test -e "$file"
 done
 for size in 16 32 48 64 128 256; do
@@ -53,8 +55,8 @@ check_that "the desktop entry validates" desktop-file-validate $desktop
 appstreamcli validate --pedantic --no-net $metainfo | tee "$ROOT/appstream.txt"
 check "appstreamcli validate --pedantic: no issue at all" "$(grep -c '^[EWIP]:' "$ROOT/appstream.txt")" 0
 
-# One version: the package's, the program's, the manual page's and the metainfo's newest release.
-version=$(dpkg-deb -f "$DEB" Version)
+# One version: the package's upstream part, the program's, the manual page's and the metainfo's newest release.
+version=$(dpkg-deb -f "$DEB" Version | sed 's/^[0-9]*://; s/-[^-]*$//')
 check "zelmo --version" "$(usr/games/zelmo --version)" "zelmo $version"
 check "the manual page's version" "$(zcat usr/share/man/man6/zelmo.6.gz | head -n 1 | grep -o '"zelmo [^"]*"')" "\"zelmo $version\""
 check "the metainfo's newest release" "$(grep -o -m 1 '<release version="[^"]*"' $metainfo)" "<release version=\"$version\""
@@ -67,14 +69,36 @@ check "the manual page's options are the help's" \
 check "the completion's options are the help's" \
     "$(bash -c ". $completion; COMP_WORDS=(zelmo -); COMP_CWORD=1; _zelmo; printf '%s\n' \"\${COMPREPLY[@]}\"" | options)" "$offered"
 
-# The same sources give the same bytes, built again elsewhere; no build folder is named in the program.
-if [ -n "$SOURCE" ]; then
-    make -C "$SOURCE" package PACKAGE_BUILD="$ROOT/again" >"$ROOT/again.log" 2>&1 || tail -n 20 "$ROOT/again.log"
-    sha256sum "$DEB" "$ROOT"/again/zelmo_*.deb
-    check "a second build in another folder: the same package" "$(sha256sum <"$ROOT"/again/zelmo_*.deb)" "$(sha256sum <"$DEB")"
-    check "no build or source folder named in the program" \
-        "$(strings -a usr/games/zelmo | grep -c -e "$SOURCE" -e "$(dirname "$DEB")" -e "$ROOT")" 0
+# The release tarball, unpacked in another folder: everything the checks below need, without git.
+if [ -n "$TARBALL" ]; then
+    top=$ROOT/elsewhere/deeper
+    mkdir -p "$top" "$ROOT/source" && tar -xf "$TARBALL" -C "$top" && tar -xf "$TARBALL" -C "$ROOT/source"
+    tree=$top/zelmo-$version
+    quietly() { "$@" >"$ROOT/step.log" 2>&1 || { tail -n 30 "$ROOT/step.log"; return 1; }; }
+    quietly make -C "$tree" dist DIST_BUILD="$ROOT/dist"
+    check "make dist in the unpacked release: the same tarball" "$(sha256sum <"$ROOT/dist/zelmo-$version.tar.xz")" "$(sha256sum <"$TARBALL")"
+    check_that "make check in the unpacked release" quietly make -C "$tree" check
+    # Another umask, time zone, locale, date (400 days on), path and parallelism, with the unit suites.
+    varied() (cd "$tree" && umask 002 && env -u MAKEFLAGS TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 LANG=C.UTF-8 \
+        DEB_BUILD_OPTIONS=parallel=1 faketime -f +400d dpkg-buildpackage -us -uc -b)
+    check_that "dpkg-buildpackage -us -uc -b in the unpacked release, under other conditions" quietly varied
+    sha256sum "$DEB" "$top"/zelmo_*.deb
+    check "that build: the same package" "$(sha256sum <"$top/$(basename "$DEB")")" "$(sha256sum <"$DEB")"
+    ln -s "$TARBALL" "$ROOT/source/zelmo_$version.orig.tar.xz"
+    check_that "the source package" quietly sh -c "cd '$ROOT/source' && dpkg-source -b zelmo-$version"
+    lintian --pedantic -I "$ROOT"/source/zelmo_*.dsc 2>&1 | grep -v "running with root privileges" | tee "$ROOT/lintian-source.txt"
+    check "lintian --pedantic on the source package: nothing" "$(grep -c '^[EWIP]:' "$ROOT/lintian-source.txt")" 0
+    if [ "$(id -u)" -eq 0 ]; then
+        dpkg-query -W zelmo >/dev/null 2>&1 && installed=yes || installed=no
+        autopkgtest --summary-file="$ROOT/autopkgtest.txt" "$DEB" "$ROOT/source/zelmo-$version/" -- null >"$ROOT/autopkgtest.log" 2>&1
+        sed -n '/test play: \[-/,/test play: -*\]/p' "$ROOT/autopkgtest.log"
+        check "the autopkgtest (null runner): the installed game plays" "$(cat "$ROOT/autopkgtest.txt" 2>/dev/null)" "play                 PASS"
+        [ $installed = yes ] || dpkg -r zelmo >/dev/null
+    else
+        check "the autopkgtest, which installs the package, runs as root" "$(id -u)" 0
+    fi
 fi
+check "no build folder named in the program" "$(strings -a usr/games/zelmo | grep -c -e "$(dirname "$DEB")" -e "$ROOT")" 0
 missing=$(ldd usr/games/zelmo | grep -c "not found")
 check "every library the binary links is there" "$missing" 0
 

@@ -5,6 +5,7 @@ set -eu
 TOOL=$1
 PICTURES=$2
 ICONS=$3
+[ -x "$TOOL" ] || { echo "no picture tool $TOOL: run make first"; exit 1; }
 OUT=$(mktemp -d)
 trap 'rm -rf "$OUT"' EXIT
 mkdir "$OUT/pictures" "$OUT/icons"

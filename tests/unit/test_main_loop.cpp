@@ -106,8 +106,11 @@ TEST_F(AppMainTest, AModeSwitchThatCannotMakeItsWindowEndsTheRunWithCodeOne) {
         return false;
     };
     planned = {{2, WM_KEYDOWN, VK_F1}};
-    EXPECT_EQ(appMain(testScenes, emptyIcon), 1u);  // and a line on stderr that says why
-    EXPECT_EQ(frames.size(), 3u);                   // the pass after the key-down runs its frame, then switches
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(appMain(testScenes, emptyIcon), 1u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "zelmo: window size 1048576x1048576 is outside 1x1..65535x65535\n");
+    EXPECT_EQ(frames.size(), 3u);  // the pass after the key-down runs its frame, then switches
     EXPECT_EQ(mainWindow, nullptr);
     windowedRect = {0, 0, 800, 600};
     displayConfig.fullscreen = 1;

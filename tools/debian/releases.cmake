@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: MIT
 # The releases, read from the Debian changelog (their one record) for the manual page and the AppStream
 # metainfo: ZELMO_RELEASES (<release> elements, newest first, each with its changelog items) and
-# ZELMO_RELEASE_MONTH ("December 2026", the newest's). Stops when the newest entry is not PROJECT_VERSION.
-set(changelog ${CMAKE_CURRENT_LIST_DIR}/changelog)
+# ZELMO_RELEASE_MONTH ("December 2026", the newest's). A release is the upstream part of an entry's
+# version (1.0.0 of 1:1.0.0-1), listed once, from its newest entry. Stops when the newest entry is not
+# PROJECT_VERSION.
+set(changelog ${PROJECT_SOURCE_DIR}/debian/changelog)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog})
 file(READ ${changelog} text)
 # A semicolon would split an entry as a CMake list: it stands in as a control character until the
@@ -12,10 +14,15 @@ string(REPLACE ";" "${semicolon}" text "${text}")
 string(REGEX MATCHALL "[a-z0-9.+-]+ \\([^)\n]+\\)[^\n]*\n(\n|  [^\n]*\n)* -- [^\n]*" entries "${text}")
 set(months January February March April May June July August September October November December)
 set(ZELMO_RELEASES "")
+set(listed "")
 set(ZELMO_RELEASE_MONTH "")
 foreach(entry IN LISTS entries)
   string(REGEX MATCH "^[a-z0-9.+-]+ \\(([^)]+)\\)" _ "${entry}")
-  set(version ${CMAKE_MATCH_1})
+  string(REGEX REPLACE "^[0-9]+:|-[^-]*$" "" version "${CMAKE_MATCH_1}")
+  if(version IN_LIST listed)
+    continue()
+  endif()
+  list(APPEND listed ${version})
   if(NOT entry MATCHES "\n -- [^\n]*>  [A-Z][a-z][a-z], ([0-9][0-9]?) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9])")
     message(FATAL_ERROR "${changelog}: the entry of ${version} has no date in the trailer line")
   endif()
