@@ -132,7 +132,6 @@ void recordChanges() {
         recording.checkpointClock = recording.lastReading;
     }
     if (platReadSystemClock() - recording.lastFlush >= recordFlushMs) {
-        recording.begun = true;
         recording.lastFlush = platReadSystemClock();
         if (!recording.failed && !recordFlush(recording.writer)) writeFailed();
     }
@@ -330,9 +329,9 @@ bool replaySource(PlatMessage* out) {
     } else if (entry.kind == entryMessage) {
         windowProc(mainWindow, entry.values[0], entry.values[1], entry.values[2]);
     } else if (entry.kind == entryPass) {
-        replayReport.ticks += 1;
         RecordEntry reading;
         if (!peekEntry(reading)) return quitMessage(out);  // cut between a pass and its reading
+        replayReport.ticks += 1;
         if (!sessionOptions.check && reading.kind == entryClock) paceTick(reading);
         return false;
     } else {
