@@ -453,7 +453,9 @@ uint32_t endReplay() {
         say(line);
     }
     if (!replayReport.differingPart && !replaying.viewerEnded) {
-        formatString(line, "%s: %u idle passes (%s) replayed, every checkpoint matching (%u)\n",
+        formatString(line,
+                     replayReport.checkpoints ? "%s: %u idle passes (%s) replayed, every checkpoint matching (%u)\n"
+                                              : "%s: %u idle passes (%s) replayed, up to its first checkpoint\n",
                      sessionOptions.replayPath, replayReport.ticks, seconds, replayReport.checkpoints);
         platWriteStdout(line, (uint32_t)strlen(line));
     }
