@@ -152,19 +152,20 @@ bench: deps build web
 	/usr/bin/python3 bench/browser_budgets.py $(WEB_BUILD)/site 5
 	/usr/bin/python3 bench/browser_hosting.py $(WEB_BUILD)/site 20
 
-# The PCX decoder fuzzer, built with clang: `make fuzz` runs it for FUZZ_SECONDS; `make test`
-# replays the seed corpus through it.
+# The fuzzers, built with clang: the PCX decoder's and the record reader's. `make fuzz` runs each
+# for FUZZ_SECONDS; `make test` replays their seed corpora through them.
+FUZZERS = pcx record
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DZELMO_FUZZ=ON -DZELMO_TESTS=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) --target fuzz_pcx -j$(JOBS)
+	@cmake --build $(FUZZ_BUILD) --target $(FUZZERS:%=fuzz_%) -j$(JOBS)
 
 fuzz: fuzz-build
-	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz_pcx -max_total_time=$(FUZZ_SECONDS) -max_len=65536 $(FUZZ_BUILD)/corpus tests/fuzz/corpus/pcx
+	set -e; for f in $(FUZZERS); do mkdir -p $(FUZZ_BUILD)/corpus-$$f; \
+		$(FUZZ_BUILD)/fuzz_$$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 $(FUZZ_BUILD)/corpus-$$f tests/fuzz/corpus/$$f; done
 
 test-fuzz-corpus: fuzz-build
-	$(FUZZ_BUILD)/fuzz_pcx tests/fuzz/corpus/pcx/*
+	set -e; for f in $(FUZZERS); do $(FUZZ_BUILD)/fuzz_$$f tests/fuzz/corpus/$$f/*; done
 
 # Planted faults (tests/mutants.txt, tests/mutants_added.txt) against the unit suites: killed or
 # survived, and the kill rate of each catalogue and of both.

@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "app/record.h"
 #include "assets/pcx.h"
 #include "draw/glyph_font.h"
 #include "sequencer/sequencer.h"
@@ -70,11 +71,15 @@ static bool startUp(Scene* scenes, const EmbeddedFile* iconFile) {
     quitExitCode = 0;
     memset(inputState.keys, 0, sizeof inputState.keys);
     frameCallback = checkSystemKeys;
-    if (!createMainWindow(windowProc)) return false;
-    buildGlyphFont("Arial", fontHeight, fontWeight, &programFont);
-    // Without a face the game plays on with its text missing; the player learns why, once.
-    if (!programFont.listBase)
-        platReportError(*platLastError() ? platLastError() : "the font of the game's text cannot be built");
+    // A replay checked without a window draws into no GL context: nothing it draws is kept.
+    if (!sessionWindowless()) {
+        if (!createMainWindow(windowProc)) return false;
+        buildGlyphFont("Arial", fontHeight, fontWeight, &programFont);
+        // Without a face the game plays on with its text missing; the player learns why, once.
+        if (!programFont.listBase)
+            platReportError(*platLastError() ? platLastError() : "the font of the game's text cannot be built");
+    }
+    sessionBegin();
     sequencer.scenes = scenes;
     startSequencer(sequencer);
     return true;
@@ -82,17 +87,20 @@ static bool startUp(Scene* scenes, const EmbeddedFile* iconFile) {
 
 // Tears everything down. A missing window here means an F1 switch could not make the new one.
 static uint32_t shutDown() {
-    bool switchFailed = mainWindow == nullptr;
+    bool switchFailed = mainWindow == nullptr && !sessionWindowless();
     if (switchFailed) platReportError(platLastError());
+    uint32_t code = sessionEnd(switchFailed ? 1 : quitExitCode);
     destroyMainWindow();
     freeGlyphFont(programFont.listBase);
     releaseRenderContext();
     platShutdown();
-    return switchFailed ? 1 : quitExitCode;
+    return code;
 }
 
-uint32_t appMain(Scene* scenes, const EmbeddedFile* iconFile) {
+uint32_t appMain(Scene* scenes, const EmbeddedFile* iconFile, const StatePart* stateParts) {
+    if (!sessionPrepare(stateParts)) return 2;
     if (!startUp(scenes, iconFile)) {
+        sessionEnd(1);
         platReportError(platLastError());
         releaseRenderContext();
         platShutdown();

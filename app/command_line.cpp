@@ -5,6 +5,7 @@
 #include <getopt.h>
 #include <string.h>
 
+#include "app/record.h"
 #include "platform/platform.h"
 #include "shell/config.h"
 #include "support/support.h"
@@ -13,12 +14,16 @@ static const char usageFormat[] =
     "Usage: %s [OPTION]...\n"
     "%s\n"
     "\n"
-    "  -f, --fullscreen  start fullscreen, the display switched to %u x %u (the default)\n"
-    "  -w, --window      start in a window\n"
-    "  -h, --help        show this help and exit\n"
-    "  -v, --version     show the version and exit\n"
+    "  -f, --fullscreen   start fullscreen, the display switched to %u x %u (the default)\n"
+    "  -w, --window       start in a window\n"
+    "      --record FILE  keep the session in FILE as it is played\n"
+    "      --replay FILE  play the session kept in FILE again, as it was played\n"
+    "      --check        with --replay: no window, as fast as it can; exit 1 if it differs\n"
+    "  -h, --help         show this help and exit\n"
+    "  -v, --version      show the version and exit\n"
     "\n"
-    "While it runs, F1 switches between fullscreen and a window, and Escape quits.\n";
+    "While it runs, F1 switches between fullscreen and a window, and Escape quits (a replay\n"
+    "ends on Escape and takes no other input).\n";
 
 // Help and version are asked-for output: a write that fails (a closed or full output) must not
 // end the run as a success.
@@ -38,20 +43,24 @@ static int usageError(const AppAbout& about, const char* what, const char* argum
 
 int appReadCommandLine(int argc, char** argv, const AppAbout& about) {
     static const option options[] = {
-        {"fullscreen", no_argument, nullptr, 'f'},
-        {"window", no_argument, nullptr, 'w'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'v'},
-        {nullptr, 0, nullptr, 0},
+        {"fullscreen", no_argument, nullptr, 'f'},   {"window", no_argument, nullptr, 'w'},
+        {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, 'v'},
+        {"record", required_argument, nullptr, 'R'}, {"replay", required_argument, nullptr, 'P'},
+        {"check", no_argument, nullptr, 'C'},        {nullptr, 0, nullptr, 0},
     };
     char text[formatLimit];
     uint8_t fullscreen = displayConfig.fullscreen;  // set only once the whole line is read
-    optind = 0;                                     // a full restart of the scan
+    SessionOptions session = {nullptr, nullptr, false, about.version};
+    optind = 0;  // a full restart of the scan
     opterr = 0;  // getopt's own messages take two lines; ours names the option and points at --help
-    for (int option; (option = getopt_long(argc, argv, "fwhv", options, nullptr)) != -1;) {
+    for (int option; (option = getopt_long(argc, argv, ":fwhv", options, nullptr)) != -1;) {
         switch (option) {
         case 'f': fullscreen = 1; break;
         case 'w': fullscreen = 0; break;
+        case 'R': session.recordPath = optarg; break;
+        case 'P': session.replayPath = optarg; break;
+        case 'C': session.check = true; break;
+        case ':': return usageError(about, "a file name must follow", argv[optind - 1]);
         case 'h':
             formatString(text, usageFormat, about.name, about.summary, displayConfig.width, displayConfig.height);
             return answer(text);
@@ -67,6 +76,11 @@ int appReadCommandLine(int argc, char** argv, const AppAbout& about) {
         }
     }
     if (optind < argc) return usageError(about, "unexpected argument", argv[optind]);
+    if (session.check && !session.replayPath)
+        return usageError(about, "--check checks a replay: name it with", "--replay");
+    if (session.recordPath && session.replayPath)
+        return usageError(about, "a replay is not recorded: drop", "--record");
     displayConfig.fullscreen = fullscreen;
+    sessionOptions = session;
     return appRun;
 }

@@ -51,6 +51,7 @@ void rescaleImage(Texture& texture, int32_t width, int32_t height, uint32_t form
     Image* image = texture.image;
     if (!image || !image->pixels) return;
     if (width < 1 || height < 1 || width > imageSideLimit || height > imageSideLimit) return;
+    if (!glGetString(GL_VERSION)) return;  // no context: GLU would read a pixel store that is not there
     uint8_t* scaled = (uint8_t*)memAlloc(bytesPerPixel(format) * (uint32_t)width * (uint32_t)height);
     if (!scaled) return;
     PixelAlignment saved = packRows();

@@ -30,7 +30,8 @@ enum : int32_t { imageSideLimit = 16384 };  // largest width or height any opera
 void uploadTexture(Texture& texture, uint32_t format);
 // Replaces the pixels by a copy resampled with gluScaleImage to width x height (each 1..16384),
 // rows packed in both buffers (GL_RGB: 3 x width bytes a row); the pixel store is left as it was.
-// Does nothing without pixels or when the new buffer cannot be allocated.
+// Does nothing without pixels, without a current GL context (GLU reads the pixel store from it) or
+// when the new buffer cannot be allocated.
 void rescaleImage(Texture& texture, int32_t width, int32_t height, uint32_t format);
 // uploadTexture, then frees the pixels; the Image keeps its width and height.
 void uploadAndDropPixels(Texture& texture, uint32_t format);

@@ -10,5 +10,5 @@ int main(int argc, char** argv) {
     static const AppAbout about = {"zelmo", ZELMO_VERSION,
                                    "Mouse-driven arcade game: steer a homing charge and toast the critters."};
     int code = appReadCommandLine(argc, argv, about);
-    return code != appRun ? code : (int)appMain(gameScenes, appIconFile);
+    return code != appRun ? code : (int)appMain(gameScenes, appIconFile, gameStateParts);
 }

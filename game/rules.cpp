@@ -30,6 +30,26 @@ uint32_t lastHomingStep;
 uint32_t blastStart;
 VirtualMouse virtualMouse;
 
+namespace {
+const StateField pointerFields[] = {{&virtualMouse, sizeof virtualMouse}};
+const StateField countFields[] = {{&charges, 4}, {&toasted, 4}, {&toastedAtLastBonus, 4}, {&gameOver, 1}};
+const StateField chargeFields[] = {{&chargeLive, 1},
+                                   {&chargePos, sizeof chargePos},
+                                   {&aimPoint, sizeof aimPoint},
+                                   {&chargeFacesLeft, 1},
+                                   {&launchTime, 4},
+                                   {&lastHomingStep, 4}};
+const StateField smokeFields[] = {{&blasting, 1}, {&blastStart, 4}};
+const StateField critterFields[] = {{critterPos, sizeof critterPos},
+                                    {critterDir, sizeof critterDir},
+                                    {critterAlive, sizeof critterAlive},
+                                    {critterLastStep, sizeof critterLastStep}};
+}  // namespace
+
+const StatePart gameStateParts[] = {{"pointer", pointerFields, 1},  {"counts", countFields, 4},
+                                    {"charge", chargeFields, 6},    {"smoke", smokeFields, 2},
+                                    {"critters", critterFields, 4}, {nullptr, nullptr, 0}};
+
 Scene gameScenes[] = {
     {1000, -1, -1, doNothing, alwaysTrue, alwaysFalse, 0, 0},     // start-up pause
     {-1, -1, -1, loadGameAssets, alwaysFalse, titleFrame, 0, 0},  // title

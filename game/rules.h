@@ -8,6 +8,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "app/record.h"
 #include "sequencer/sequencer.h"
 
 // Tuning constants.
@@ -61,6 +62,9 @@ extern VirtualMouse virtualMouse;  // recomputed at the start of every play fram
 
 // The scene table: pause, title, play, replay, end.
 extern Scene gameScenes[];
+// The round state by part, as a record's checkpoints digest it: the pointer, the counts, the
+// charge, the smoke and the critters (null-name terminated).
+extern const StatePart gameStateParts[];
 
 // The title scene's frame: the title picture on black until a click of either button, which it
 // consumes. Returns true on that click.

@@ -94,6 +94,8 @@ void backendDeleteContext();
 void backendSwapBuffers(int32_t window);
 // Ends the video system; no window is left.
 void backendShutdown();
+// As platOpenFile.
+FILE* backendOpenFile(const char* path, bool writing);
 
 // Opens the face for the slot: weight 100..900, pixelHeight 1..maxGlyphHeight, face name short
 // enough for platform.h's limit. False with the error set (what to install, where that helps) when no

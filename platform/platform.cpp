@@ -498,6 +498,8 @@ void platSwapBuffers(PlatWindow* window) {
 
 uint32_t platSwapCount() { return swapCount; }
 
+FILE* platOpenFile(const char* path, bool writing) { return backendOpenFile(path, writing); }
+
 void platShutdown() {
     input.count = posted.count = 0;
     memset(releaseOfKey, 0, sizeof releaseOfKey);

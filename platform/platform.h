@@ -10,6 +10,7 @@
 // that a caller must free.
 #pragma once
 #include <stdint.h>
+#include <stdio.h>
 
 typedef struct PlatWindow PlatWindow;
 typedef struct PlatContext PlatContext;
@@ -252,3 +253,9 @@ void platReportError(const char* text);
 const char* platLastError();
 // Ends the video system; windows and contexts must already be gone.
 void platShutdown();
+
+// A file a session is kept in, as stdio's FILE (the caller closes it with fclose): writing makes it
+// anew. Natively the file system's file at path; in the page a file of the page's memory by that
+// name, which the page gives (a replay the player opened) and takes back (a record to save). Null
+// when it cannot be opened; errno says why.
+FILE* platOpenFile(const char* path, bool writing);

@@ -11,7 +11,9 @@ ScreenRect windowedRect = {0, 0, 800, 600};
 ScreenRect fullscreenRect = {0, 0, 800, 600};
 ScreenRect currentRect = {0, 0, 800, 600};
 ScreenRect shownRect = {0, 0, 800, 600};
+bool framesHidden = false;
 static int32_t clientWidth = 800, clientHeight = 600;  // the client area the shown box was laid out in
+static ScreenRect drawnRect = {0, 0, 800, 600};        // the box laid out there, the viewport
 
 PlatWindow* mainWindow = nullptr;
 PlatContext* renderContext = nullptr;
@@ -120,18 +122,18 @@ void resizeViewport(uint32_t width, uint32_t height) {
     if (height == 0) height = 1;
     clientWidth = (int32_t)width;
     clientHeight = (int32_t)height;
-    shownRect = shownBox(clientWidth, clientHeight);
-    glViewport(shownRect.x, clientHeight - shownRect.y - shownRect.height, shownRect.width, shownRect.height);
+    shownRect = drawnRect = shownBox(clientWidth, clientHeight);
+    glViewport(drawnRect.x, clientHeight - drawnRect.y - drawnRect.height, drawnRect.width, drawnRect.height);
     if (currentPreset) currentPreset();
 }
 
 // The bars beside or above and below the shown box are black, whatever a frame cleared them to.
 static void blackenBars() {
-    if (shownRect.x == 0 && shownRect.y == 0) return;
-    int32_t width = clientWidth, height = clientHeight, bottom = height - shownRect.y - shownRect.height;
-    int32_t bars[2][4] = {{0, 0, shownRect.x, height}, {shownRect.x + shownRect.width, 0, width, height}};
-    if (shownRect.x == 0) {
-        int32_t above[2][4] = {{0, 0, width, bottom}, {0, bottom + shownRect.height, width, height}};
+    if (drawnRect.x == 0 && drawnRect.y == 0) return;
+    int32_t width = clientWidth, height = clientHeight, bottom = height - drawnRect.y - drawnRect.height;
+    int32_t bars[2][4] = {{0, 0, drawnRect.x, height}, {drawnRect.x + drawnRect.width, 0, width, height}};
+    if (drawnRect.x == 0) {
+        int32_t above[2][4] = {{0, 0, width, bottom}, {0, bottom + drawnRect.height, width, height}};
         memcpy(bars, above, sizeof bars);
     }
     GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
@@ -170,5 +172,5 @@ bool applyDefaultGlState() {
 void presentFrame() {
     blackenBars();
     glFinish();
-    platSwapBuffers(mainWindow);
+    if (!framesHidden) platSwapBuffers(mainWindow);
 }

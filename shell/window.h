@@ -19,8 +19,12 @@ extern ScreenRect fullscreenRect;  // where the fullscreen window opens
 extern ScreenRect currentRect;     // the live window, kept up to date by WM_MOVE and WM_SIZE
 // Where in the client area the picture is shown (x, y from its top-left, pixels): all of it in a
 // window; in fullscreen the largest box of the picture's shape, centred, with black bars around it.
-// Laid out by resizeViewport; readers map the pointer through it.
+// Laid out by resizeViewport; readers map the pointer through it. A replay sets it to the recorded
+// window's box, and the picture stays where resizeViewport laid it out in the live window.
 extern ScreenRect shownRect;
+// While set, presentFrame finishes the frame's drawing but does not show it: a replay that runs
+// behind its record skips showing frames (a shown frame may wait for the display's refresh).
+extern bool framesHidden;
 
 extern PlatWindow* mainWindow;      // null while no window exists
 extern PlatContext* renderContext;  // null until the first window; kept across switches
@@ -51,6 +55,6 @@ void storeClientSize(PlatWindow* window, ScreenRect& rect);
 void resizeViewport(uint32_t width, uint32_t height);
 // The starting GL state of every new window. Always true.
 bool applyDefaultGlState();
-// Blackens the bars around shownRect (the GL state is left as it was), finishes the frame's drawing
-// and shows it. (The sequencer's tick then tells the input state.)
+// Blackens the bars around the picture (the GL state is left as it was), finishes the frame's
+// drawing and shows it (unless framesHidden). (The sequencer's tick then tells the input state.)
 void presentFrame();

@@ -4,7 +4,7 @@
 
 #include <math.h>
 
-static uint32_t randomState = 31337303u;
+uint32_t randomState = 31337303u;
 
 int32_t random15() {
     randomState = randomState * 15625u + 1u;

@@ -48,6 +48,9 @@ int compareNoCase(const char* a, const char* b);
 
 // The next value 0..32767 of the game's generator (fixed seed, never reseeded, period 32768).
 int32_t random15();
+// The generator's state (31337303 at the start); only random15 moves it on. A record keeps it for
+// its checkpoints, and a replay starts it where its record did.
+extern uint32_t randomState;
 // Round to nearest, ties to even. NaN and values outside the int64 range give INT64_MIN.
 int64_t roundToInt(double value);
 

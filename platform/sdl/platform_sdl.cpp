@@ -549,6 +549,8 @@ void backendDeleteContext() {
 
 void backendSwapBuffers(int32_t slot) { SDL_GL_SwapWindow(natives[slot].sdl); }
 
+FILE* backendOpenFile(const char* path, bool writing) { return fopen(path, writing ? "wb" : "rb"); }
+
 void backendShutdown() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     xDisplay = nullptr;  // closed with the video system

@@ -11,6 +11,9 @@
 #include <EGL/egl.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
 
 static int32_t canvasSlot = goneWindow;    // the front end's slot of the canvas while a window has it
 static int32_t canvasWidth, canvasHeight;  // the canvas's pixels
@@ -107,6 +110,25 @@ static void usePageClockIfAsked() {
 
 // Frames shown so far, for a page (or its test) that waits for the game to draw.
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t zelmoFramesShown() { return platSwapCount(); }
+
+// The command line of the run the page starts (it calls main itself): the program's name, then the
+// lines of text as its arguments, at most 6 of at most 255 bytes each. Returns argv, null-terminated
+// (argc is its count), kept until the next call.
+extern "C" EMSCRIPTEN_KEEPALIVE char** zelmoCommandLine(const char* text) {
+    static char words[7][256] = {"zelmo"};
+    static char* argv[8];
+    int argc = 1;
+    while (*text && argc < 7) {
+        int length = 0;
+        for (; text[length] && text[length] != '\n'; ++length)
+            if (length < 255) words[argc][length] = text[length];
+        words[argc][length < 255 ? length : 255] = 0;
+        text += text[length] ? length + 1 : length;
+        argc += 1;
+    }
+    for (int i = 0; i < 8; ++i) argv[i] = i < argc ? words[i] : nullptr;
+    return argv;
+}
 
 // The page's controls (zelmo.html): a press and release of F1 or Escape, as the keys give them.
 extern "C" EMSCRIPTEN_KEEPALIVE void zelmoPageKey(uint32_t key) {
@@ -507,3 +529,61 @@ void backendSwapBuffers(int32_t) {
 }
 
 void backendShutdown() { leavePageFullscreen(); }
+
+// --- Files ------------------------------------------------------------------------------------
+
+// A page has no file system: the files a session is kept in live in its memory, by name, as stdio
+// streams over memory (no file system of emscripten's is linked). The page fills a file it gives
+// (zelmoPageFile) and reads a written one back (zelmoPageFileBytes and zelmoPageFileSize).
+struct PageFile {
+    char name[256];  // empty: the slot is free
+    char* bytes;     // malloc'd (by open_memstream for a written file)
+    size_t size;
+};
+static PageFile pageFiles[4];
+
+static PageFile* pageFile(const char* name, bool make) {
+    PageFile* unused = nullptr;
+    for (PageFile& file : pageFiles) {
+        if (file.name[0] && strcmp(file.name, name) == 0) return &file;
+        if (!file.name[0] && !unused) unused = &file;
+    }
+    if (!make || !unused || !name[0] || strlen(name) >= sizeof unused->name) return nullptr;
+    strcpy(unused->name, name);
+    return unused;
+}
+
+FILE* backendOpenFile(const char* name, bool writing) {
+    PageFile* file = pageFile(name, writing);
+    if (!file || (!writing && file->size == 0)) {
+        errno = file ? EINVAL : writing ? ENFILE : ENOENT;
+        return nullptr;
+    }
+    if (!writing) return fmemopen(file->bytes, file->size, "rb");
+    free(file->bytes);
+    file->bytes = nullptr;
+    file->size = 0;
+    return open_memstream(&file->bytes, &file->size);
+}
+
+// A file of size bytes (1 or more) for the page to fill, in place of any of that name. Its bytes,
+// or null when it cannot be made.
+extern "C" EMSCRIPTEN_KEEPALIVE char* zelmoPageFile(const char* name, uint32_t size) {
+    PageFile* file = pageFile(name, true);
+    char* bytes = file && size > 0 ? (char*)malloc(size) : nullptr;
+    if (!bytes) return nullptr;
+    free(file->bytes);
+    file->bytes = bytes;
+    file->size = size;
+    return bytes;
+}
+
+// A file's bytes and their count (null and 0 when there is none), for the page to read.
+extern "C" EMSCRIPTEN_KEEPALIVE char* zelmoPageFileBytes(const char* name) {
+    PageFile* file = pageFile(name, false);
+    return file ? file->bytes : nullptr;
+}
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t zelmoPageFileSize(const char* name) {
+    PageFile* file = pageFile(name, false);
+    return file ? (uint32_t)file->size : 0;
+}

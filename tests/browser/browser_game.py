@@ -2,13 +2,14 @@
 # SPDX-License-Identifier: MIT
 """The browser build in headless Chromium, played as a person plays it, against the native build.
 
-Usage: browser_game.py SITE_DIR REFERENCE_FRAMES SCRIPT
+Usage: browser_game.py SITE_DIR REFERENCE_FRAMES SCRIPT ZELMO NATIVE_RECORD
 
 Serves the site (make web: build-web/site) on a local port as make serve does, plays SCRIPT in the page (held mouse buttons,
 the game on a clock the test sets through zelmo.html?testclock) and compares each named frame with
 the one REFERENCE_FRAMES draws natively for the same script. Critters turn at random on every
 frame, so the boxes they may stand in are left out of the comparison; that they stand there is
-checked on its own.
+checked on its own. The run's record, saved from the page, replays natively (ZELMO --check); the
+one the native game made (NATIVE_RECORD, from e2e_game), dropped on the page, replays there.
 """
 import base64
 import functools
@@ -295,6 +296,37 @@ def check_field(seen, expected, background, critters):
         fail("the Toasted text differs from the native one")
 
 
+def save_replay(page):
+    """The ended page's "Save replay": the run's record, downloaded; its path."""
+    folder = tempfile.mkdtemp(prefix="zelmo-saved-")
+    page.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder})
+    page.driver.execute_script("document.getElementById('save-replay').click()")
+    saved = lambda: [os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".zrec")]  # noqa: E731
+    return wait_until("the record to be saved", saved)[0]
+
+
+def check_replays(web, zelmo, native_record, saved):
+    """The page's record replays natively, and the native one, dropped on the page, there: every checkpoint
+    matching in both."""
+    native = subprocess.run([zelmo, "--replay", saved, "--check"], capture_output=True, text=True)
+    if native.returncode != 0 or "every checkpoint matching" not in native.stdout:
+        fail("the page's record replays natively with %d: %s%s" % (native.returncode, native.stdout, native.stderr))
+    print("the page's record, natively: " + native.stdout.strip())
+    with Page(web) as page:
+        page.driver.execute_script("""var bytes = Uint8Array.from(atob(arguments[0]), function(c) { return c.charCodeAt(0); });
+            var dropped = new DataTransfer();
+            dropped.items.add(new File([bytes], 'native.zrec'));
+            document.dispatchEvent(new DragEvent('drop', {dataTransfer: dropped, bubbles: true, cancelable: true}));""",
+                                   base64.b64encode(open(native_record, "rb").read()).decode())
+        replaying = lambda: page.evaluate("window.zelmoState && zelmoState.replay") == "native.zrec"  # noqa: E731
+        wait_until("the dropped record to start a replay", replaying)
+        poll(lambda: page.state()["phase"] == "ended", 8 * DEADLINE) or fail("the replay in the page did not end")
+        said = page.driver.find_element(By.ID, "ended-text").text
+        if page.state()["exitCode"] != 0 or "every checkpoint matching" not in said:
+            fail("the native record replays in the page with %s: %s" % (page.state()["exitCode"], said))
+        print("the native record, in the page: " + said)
+
+
 def check_fullscreen_and_escape(page):
     """F1 takes the canvas fullscreen and back while the game goes on; Escape ends the run, the page
     says so and, its files kept and the server stopped, starts a new one from "Play again", which
@@ -324,16 +356,18 @@ def check_fullscreen_and_escape(page):
     if not focused():
         fail("Play again does not have the focus")
     page.driver.execute_script("document.activeElement.blur()")
-    for _ in range(3):  # past the browser's own stop, where it has one
+    for _ in range(5):  # past the page's other buttons and the browser's own stop, where it has one
         page.key(Keys.TAB)
         if focused():
             break
     else:
         fail("Tab does not reach Play again")
+    saved = save_replay(page)
     page.key(Keys.ENTER)
     wait_until("a new run", lambda: page.state()["phase"] == "running" and page.frames() > 0)
     print("Escape: the run ended with code 0, the page said so; with the server stopped, Tab and Enter on"
           " Play again started another")
+    return saved
 
 
 def clear_box(critters, side):
@@ -420,19 +454,20 @@ def play_script(page, reference_tool, script):
 
 
 def main():
-    web, reference_tool, script = arguments(3)
+    web, reference_tool, script, zelmo, native_record = arguments(5)
     with Page(web) as page:
         critters = play_script(page, reference_tool, script)
         check_hidden(page, critters)
         check_console(page)
         print("console: nothing said")
-        check_fullscreen_and_escape(page)
+        saved = check_fullscreen_and_escape(page)
         failed = [answer[:2] for answer in QuietHandler.answered if answer[1] >= 400]
         if failed:
             fail("requests failed: %s" % failed)
         print("%d requests, none failed" % len(QuietHandler.answered))
     with Page(web, phone=True) as page:  # the script again on a phone, with fingers
         play_script(page, reference_tool, script)
+    check_replays(web, zelmo, native_record, saved)
 
 
 if __name__ == "__main__":

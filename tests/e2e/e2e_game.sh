@@ -1,15 +1,19 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The game under Xvfb, played with xdotool: the title after the pause, a click into a round, a
-# left click launching a charge towards the pointer, a right click blasting it, Escape.
-# With ZELMO_SCREENSHOTS=DIR the screenshots are kept there.
+# The game under Xvfb, played with xdotool and recorded (--record): the title after the pause, a
+# click into a round, a left click launching a charge towards the pointer, a right click blasting
+# it, both buttons held to the round's end, a click into the next, F1 to a window, Escape. Then the
+# record replayed: without a display (--check), cut at a random byte, with a byte changed, and
+# watched to its end; and a record on a full disk. With ZELMO_SCREENSHOTS=DIR the screenshots are
+# kept there; with a second argument the record is left there (the page replays it).
 set -u
 ZELMO=$(realpath "$1")
+KEEP_RECORD=${2:-}
 . "$(dirname "$0")/xvfb_lib.sh"
 work_in_scratch_dir
 
 start_xvfb || exit 1
-"$ZELMO" &
+"$ZELMO" --record session.zrec &
 PID=$!
 wait_for_window ZELMO >/dev/null || { echo "FAIL: no window"; exit 1; }
 
@@ -74,8 +78,63 @@ check_that "a right button held at the launch blasts at once: fewer charges, no 
     wait_for_screen 8 corner.ppm blasts_at_once
 xdotool mouseup 1 mouseup 3
 
+# Each charge left launched and blasted at once by both buttons (pressed only then: held past the
+# round's end they would dismiss its banner), the round is over, its banner shows; a click starts
+# the next.
+banner_shown() { [ "$(icons "$1")" = 0 ] && [ "$(pixel "$1" 400 300 | awk -F, '{ print ($1 > 200 && $3 < 120) }')" = 1 ]; }
+spend_a_charge() {
+    banner_shown "$1" && return 0
+    [ "$(icons "$1")" -gt 0 ] && xdotool mousedown 1 mousedown 3 sleep 0.15 mouseup 1 mouseup 3
+    return 1
+}
+check_that "both buttons spend every charge left: the round is over, its banner shows" \
+    wait_for_screen 60 over.ppm spend_a_charge
+click 1
+check_that "a click starts the next round: five charges" wait_for_screen 10 next.ppm round_shown
+
+window=$(window_of ZELMO)
+press_key F1
+check "F1 switches to a window" "$(wait_for_new_window ZELMO "$window" >/dev/null && echo yes)" yes
 xdotool mousemove 400 300
 check_escape "Escape ends the game with code 0" $PID 20
+
+# The record replays without a display, as fast as it can, every checkpoint matching.
+replay() { "$ZELMO" --replay "$@" >replay.txt 2>replay.err; echo "$?/$(grep -c "$MATCHED" replay.txt)/$(wc -l <replay.err)"; }
+MATCHED="checkpoint matching"
+start=$(date +%s%N)
+check "the record replays without a display: code 0, every checkpoint matching" \
+    "$(unset DISPLAY; replay session.zrec --check)" 0/1/0
+echo "replayed in $(( ($(date +%s%N) - start) / 1000000 )) ms: $(cat replay.txt)"
+size=$(stat -c %s session.zrec)
+cut=$(shuf -i 64-$((size - 1)) -n 1)
+head -c "$cut" session.zrec >cut.zrec
+check "cut at byte $cut of $size, it replays to its last whole entry and says where it ends" \
+    "$(replay cut.zrec --check)/$(grep -c 'cut short at byte' replay.err)" 0/1/1/1
+changed=$(shuf -i 0-$((size - 1)) -n 1)
+python3 -c "import sys; b = bytearray(open('session.zrec', 'rb').read()); b[$changed] ^= 0x20; sys.stdout.buffer.write(b)" >changed.zrec
+check "a byte changed (at $changed) is refused: code 2, one line on stderr, nothing else" \
+    "$(replay changed.zrec --check)/$(wc -c <replay.txt)" 2/0/1/0
+# Watched, it plays in one window to its end (the recorded F1 switched the game's course, not the
+# viewer's window); the viewer's Escape ends a replay at once.
+"$ZELMO" --replay session.zrec >replay.txt 2>replay.err &
+VIEW=$!
+windows=""
+noting_windows_until_gone() { windows=$(echo $windows $(window_of ZELMO) | tr ' ' '\n' | sort -u); ! kill -0 $VIEW 2>/dev/null; }
+wait_until 300 noting_windows_until_gone
+wait_exit $VIEW 5
+check "watched, the replay plays to its end in one window: code 0, every checkpoint matching" \
+    "$EXIT_CODE/$(echo $windows | wc -w)/$(grep -c "$MATCHED" replay.txt)" 0/1/1
+"$ZELMO" --window --replay session.zrec >replay.txt &
+check_window_and_escape "a watched replay" $!
+[ -n "$KEEP_RECORD" ] && cp session.zrec "$KEEP_RECORD"
+
+# A record the disk cannot take: said once, and the game plays on.
+"$ZELMO" --record /dev/full 2>full.err &
+PID=$!
+wait_for_screen 30 full.ppm title_shown && click 1
+check_that "on a full disk the game plays: its round starts" wait_for_screen 30 full.ppm round_shown
+check "a record that cannot be written is said once" "$(grep -c 'cannot write the record /dev/full' full.err)/$(wc -l <full.err)" 1/1
+check_escape "and Escape ends it with code 0" $PID 20
 
 if [ -n "${ZELMO_SCREENSHOTS:-}" ]; then
     mkdir -p "$ZELMO_SCREENSHOTS"

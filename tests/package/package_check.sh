@@ -62,8 +62,9 @@ check "the manual page's version" "$(zcat usr/share/man/man6/zelmo.6.gz | head -
 check "the metainfo's newest release" "$(grep -o -m 1 '<release version="[^"]*"' $metainfo)" "<release version=\"$version\""
 # One set of options: the help's, the manual page's and the completion's.
 options() { grep -oE -- '(^| )-{1,2}[a-z]+' | tr -d ' ' | sort | tr '\n' ' '; }
-offered=$(usr/games/zelmo --help | grep -E '^  -' | cut -d' ' -f3-4 | options)
-check "the help offers the four options" "$offered" "--fullscreen --help --version --window -f -h -v -w "
+offered=$(usr/games/zelmo --help | grep -E '^ +-' | sed 's/^ *//' | cut -d' ' -f1-2 | options)
+check "the help offers the seven options" "$offered" \
+    "--check --fullscreen --help --record --replay --version --window -f -h -v -w "
 check "the manual page's options are the help's" \
     "$(zcat usr/share/man/man6/zelmo.6.gz | sed -n '/^\.SH OPTIONS/,/^\.SH /{/^\.TP/{n;p}}' | sed 's/\\-/-/g; s/^\.BR//' | options)" "$offered"
 check "the completion's options are the help's" \

@@ -8,6 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include <stdio.h>
+
+#include "app/app.h"
 #include "draw/sprite.h"
 #include "game_fixture.h"
 #include "platform/gl.h"
@@ -378,6 +381,87 @@ TEST_F(GameTest, GameOverShowsTheBannerWithoutCursorAndAClickStartsAFreshRoundOn
     EXPECT_FALSE(isBlack(readPixel(400, 50)));  // the field, not the title on black
     EXPECT_EQ(std::count(critterAlive, critterAlive + critterCount, 1), 20);
     EXPECT_EQ(chargeLive, 0);  // the click that left the banner launches nothing
+}
+
+// The state a session starts from, as GameTest's set-up leaves it, every part a checkpoint reads zeroed.
+void freshStart() {
+    releaseGameAssets();
+    resetState();
+    resetGameState();
+    for (const StatePart* part = gameStateParts; part->name; ++part)
+        for (uint32_t i = 0; i < part->fieldCount; ++i) memset((void*)part->fields[i].data, 0, part->fields[i].size);
+    setClock(10000);  // GameTest::startClock
+    sequencer.scenes = gameScenes;
+    appFlags.active = 1;
+}
+
+// Replays the record through the main loop; plants a pixel's move of a critter once plantAfter
+// checkpoints have matched (0: none). Returns the exit code; fills fifthTick with the idle pass of
+// the fifth checkpoint.
+uint32_t replaySession(const char* path, uint32_t plantAfter, uint32_t* fifthTick) {
+    freshStart();
+    sessionOptions = {nullptr, path, true, "test"};
+    EXPECT_TRUE(sessionPrepare(gameStateParts));
+    sessionBegin();
+    startSequencer(sequencer);
+    for (uint32_t ticks = 0; mainLoopPass(); ticks = replayReport.ticks) {  // a checkpoint comes before its pass
+        if (replayReport.checkpoints == 5 && !*fifthTick) *fifthTick = ticks;
+        if (replayReport.checkpoints == plantAfter) critterPos[7].x += 1, plantAfter = 0;
+    }
+    return sessionEnd(0);
+}
+
+// A session of uneven ticks, scripted through the seams: the title's click, a launch steered and
+// blasted, the window resized to half (the pointer then maps at twice its client pixels), both
+// buttons held through every charge to the game over, and the click into the next round.
+TEST_F(GameTest, ASessionRecordedThroughTheSeamsReplaysExactlyAndAPlantedChangeShowsAtTheNextCheckpoint) {
+    const char* path = "/tmp/zelmo_game_tests_session.zrec";
+    freshStart();
+    sessionOptions = {path, nullptr, false, "test"};
+    ASSERT_TRUE(sessionPrepare(gameStateParts));
+    sessionBegin();
+    startSequencer(sequencer);
+    const struct {
+        uint32_t tick, message, lParam;
+    } inputs[] = {{40, WM_LBUTTONDOWN, 0},
+                  {41, WM_LBUTTONUP, 0},
+                  {55, WM_MOUSEMOVE, makeLParam(300, 200)},
+                  {56, WM_LBUTTONDOWN, 0},
+                  {90, WM_LBUTTONUP, 0},
+                  {95, WM_SIZE, makeLParam(400, 300)},
+                  {96, WM_MOUSEMOVE, makeLParam(100, 60)},
+                  {110, WM_RBUTTONDOWN, 0},
+                  {111, WM_RBUTTONUP, 0},
+                  {160, WM_LBUTTONDOWN, 0},
+                  {160, WM_RBUTTONDOWN, 0},
+                  {460, WM_LBUTTONUP, 0},
+                  {460, WM_RBUTTONUP, 0},
+                  {480, WM_LBUTTONDOWN, 0},
+                  {481, WM_LBUTTONUP, 0}};
+    uint32_t next = 0, clock = startClock;
+    for (uint32_t tick = 0; tick < 500; ++tick) {
+        for (; next < sizeof inputs / sizeof inputs[0] && inputs[next].tick == tick; ++next)
+            scriptMessage(inputs[next].message, 0, inputs[next].lParam);
+        clock += 29 + tick % 3;
+        ASSERT_TRUE(tickAt(clock));
+    }
+    EXPECT_EQ(xy(virtualMouse), xy(VirtualMouse{200, 120}));
+    EXPECT_EQ(gameScenes[3].active, 1);  // a round was over, and another begun
+    EXPECT_EQ(sessionEnd(0), 0u);
+
+    uint32_t fifthTick = 0, unused = 1;
+    EXPECT_EQ(replaySession(path, 0, &fifthTick), 0u);
+    EXPECT_EQ(replayReport.ticks, 500u);
+    EXPECT_GE(replayReport.checkpoints, 2 + 15000 / checkpointIntervalMs);
+    EXPECT_EQ(replayReport.differingPart, nullptr);
+    EXPECT_FALSE(replayReport.cut);
+    EXPECT_EQ(xy(virtualMouse), xy(VirtualMouse{200, 120}));  // mapped through the recorded window
+
+    EXPECT_EQ(replaySession(path, 4, &unused), 1u);
+    EXPECT_STREQ(replayReport.differingPart, "critters");
+    EXPECT_EQ(replayReport.differingTick, fifthTick);
+    EXPECT_EQ(replayReport.checkpoints, 5u);  // a check stops at the first difference
+    remove(path);
 }
 
 TEST_F(GameTest, CritterAtTheFarRightTurnsBackInsteadOfLeavingTheField) {

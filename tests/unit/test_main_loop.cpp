@@ -141,11 +141,15 @@ TEST(CommandLine, EachLineGivesItsCodeItsOutputAndTheStartingMode) {
     const AppAbout about = {"zelmo", "9.8.7", "A summary."};
     const std::string help =
         "Usage: zelmo [OPTION]...\nA summary.\n\n"
-        "  -f, --fullscreen  start fullscreen, the display switched to 800 x 600 (the default)\n"
-        "  -w, --window      start in a window\n"
-        "  -h, --help        show this help and exit\n"
-        "  -v, --version     show the version and exit\n\n"
-        "While it runs, F1 switches between fullscreen and a window, and Escape quits.\n";
+        "  -f, --fullscreen   start fullscreen, the display switched to 800 x 600 (the default)\n"
+        "  -w, --window       start in a window\n"
+        "      --record FILE  keep the session in FILE as it is played\n"
+        "      --replay FILE  play the session kept in FILE again, as it was played\n"
+        "      --check        with --replay: no window, as fast as it can; exit 1 if it differs\n"
+        "  -h, --help         show this help and exit\n"
+        "  -v, --version      show the version and exit\n\n"
+        "While it runs, F1 switches between fullscreen and a window, and Escape quits (a replay\n"
+        "ends on Escape and takes no other input).\n";
     auto error = [](const char* what, const char* argument) {
         return "zelmo: " + std::string(what) + " '" + argument + "'; 'zelmo --help' lists the options\n";
     };
@@ -153,6 +157,7 @@ TEST(CommandLine, EachLineGivesItsCodeItsOutputAndTheStartingMode) {
         std::vector<const char*> arguments;
         int code, fullscreen;  // fullscreen after a line that runs, from 1 and from 0; -1: as it was
         std::string out, err;
+        std::string session = "- - 0";  // the record, the replay and the check it asks for
     };
     const Case cases[] = {
         {{}, appRun, -1, "", ""},
@@ -168,13 +173,20 @@ TEST(CommandLine, EachLineGivesItsCodeItsOutputAndTheStartingMode) {
         {{"--help=1"}, 2, -1, "", error("unknown option", "--help=1")},
         {{"-w", "extra"}, 2, -1, "", error("unexpected argument", "extra")},
         {{"--", "-w"}, 2, -1, "", error("unexpected argument", "-w")},
+        {{"--record", "a.zrec", "--rec=b.zrec"}, appRun, -1, "", "", "b.zrec - 0"},
+        {{"--check", "-w", "--replay", "c.zrec"}, appRun, 0, "", "", "- c.zrec 1"},
+        {{"--check"}, 2, -1, "", error("--check checks a replay: name it with", "--replay")},
+        {{"--record", "a", "--replay", "b"}, 2, -1, "", error("a replay is not recorded: drop", "--record")},
+        {{"-w", "--rep"}, 2, -1, "", error("a file name must follow", "--rep")},
     };
+    const SessionOptions kept = sessionOptions;
     for (const Case& c : cases) {
         for (uint8_t before : {1, 0}) {
             std::vector<char*> argv = {const_cast<char*>("zelmo")};
             for (const char* argument : c.arguments) argv.push_back(const_cast<char*>(argument));
             argv.push_back(nullptr);
             displayConfig.fullscreen = before;
+            sessionOptions = {};
             testing::internal::CaptureStdout();
             testing::internal::CaptureStderr();
             int code = appReadCommandLine((int)argv.size() - 1, argv.data(), about);
@@ -185,10 +197,16 @@ TEST(CommandLine, EachLineGivesItsCodeItsOutputAndTheStartingMode) {
             EXPECT_EQ(err, c.err) << line;
             int starting = c.code != appRun || c.fullscreen < 0 ? before : c.fullscreen;
             EXPECT_EQ(displayConfig.fullscreen, starting) << line;
+            const SessionOptions& o = sessionOptions;
+            EXPECT_EQ(std::string(o.recordPath ? o.recordPath : "-") + " " + (o.replayPath ? o.replayPath : "-") + " " +
+                          std::to_string(o.check) + (o.version ? o.version : ""),
+                      c.session + (c.code == appRun ? "9.8.7" : ""))
+                << line;
             EXPECT_EQ(mainWindow, nullptr) << line;  // nothing of the display is touched
         }
     }
     displayConfig.fullscreen = 1;
+    sessionOptions = kept;
 
     // Help that cannot be written (a full output) is no success.
     char* helpLine[] = {const_cast<char*>("zelmo"), const_cast<char*>("--help"), nullptr};
