@@ -452,7 +452,7 @@ TEST_F(GameTest, ASessionRecordedThroughTheSeamsReplaysExactlyAndAPlantedChangeS
     uint32_t fifthTick = 0, unused = 1;
     EXPECT_EQ(replaySession(path, 0, &fifthTick), 0u);
     EXPECT_EQ(replayReport.ticks, 500u);
-    EXPECT_GE(replayReport.checkpoints, 2 + 15000 / checkpointIntervalMs);
+    EXPECT_GE(replayReport.checkpoints, 2u + 15000u / checkpointIntervalMs);
     EXPECT_EQ(replayReport.differingPart, nullptr);
     EXPECT_FALSE(replayReport.cut);
     EXPECT_EQ(xy(virtualMouse), xy(VirtualMouse{200, 120}));  // mapped through the recorded window

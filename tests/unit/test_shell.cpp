@@ -315,7 +315,9 @@ TEST_F(ShellWindowTest, FullscreenShowsThePictureInItsShapeBetweenBlackBarsAndAW
         std::array<GLint, 4> scissor;
         glGetIntegerv(GL_SCISSOR_BOX, scissor.data());
         EXPECT_EQ(scissor, (std::array<GLint, 4>{1, 2, 3, 4}));
-        EXPECT_EQ(floatState(GL_COLOR_CLEAR_VALUE), 1.0f);
+        std::array<GLfloat, 4> clear;  // the clear colour is four values
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear.data());
+        EXPECT_EQ(clear, (std::array<GLfloat, 4>{1, 0, 0, 1}));
     }
     displayConfig = {800, 600, displayConfig.colorBits, 0, displayConfig.className};
     resizeViewport(800, 600);
