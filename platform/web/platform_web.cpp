@@ -3,10 +3,11 @@
 //
 // The page's one canvas (#canvas) is the one window a program can have. The page's mouse, touch,
 // key, focus and visibility events are handed to the front end as they come (a hidden page is a
-// minimised window); the GL context is made through EGL so that the browser's GL 1.1 emulation
-// starts; presenting a frame hands control back to the page until its next animation frame.
+// minimised window); the canvas's WebGL context is made through EGL and handed to the GL layer
+// (gl_layer.h), which draws the program's GL 1.1 with it; presenting a frame draws what the layer
+// holds and hands control back to the page until its next animation frame.
 #include "platform/backend.h"
-#include "platform/web/gl_compat.h"
+#include "platform/web/gl_layer.h"
 
 #include <EGL/egl.h>
 #include <emscripten.h>
@@ -23,7 +24,7 @@ static uint32_t buttonsHeld;   // bit per button: the canvas keeps the pointer w
 static bool playerPressedKey;  // since the last window was made
 static double lastYield;
 
-static bool startEgl();
+static bool startEgl(int32_t width, int32_t height);
 
 // --- The page ------------------------------------------------------------------------------
 
@@ -82,7 +83,7 @@ EM_ASYNC_JS(void, waitForAnimationFrame, (const char* markShown), {
 // clang-format on
 
 static void yieldToPage(const char* markShown = nullptr) {
-    compatFlush();  // the page sees every quad drawn before it has its turn
+    zglFlush();  // the page sees everything drawn before it has its turn
     waitForAnimationFrame(markShown);
     lastYield = emscripten_get_now();
 }
@@ -124,7 +125,7 @@ enum { pageTurnMs = 20 };
 static uint32_t primitivesAtSwap;
 
 static void givePageItsTurn() {
-    if (emscripten_get_now() - lastYield < pageTurnMs || compatPrimitivesDrawn() != primitivesAtSwap) return;
+    if (emscripten_get_now() - lastYield < pageTurnMs || zglPrimitivesDrawn() != primitivesAtSwap) return;
     emscripten_sleep(0);
     lastYield = emscripten_get_now();
 }
@@ -136,7 +137,7 @@ void backendPumpEvents() {
 
 // The page's events run while the program sleeps; a hidden page gets no animation frames to wait for.
 void backendWaitEvents(uint32_t timeoutMs) {
-    compatFlush();
+    zglFlush();
     emscripten_sleep(timeoutMs);
     lastYield = emscripten_get_now();
 }
@@ -388,9 +389,9 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     }
     installCallbacks();
     usePageClockIfAsked();
-    compatBeforeUpload = givePageItsTurn;
+    zglBeforeUpload = givePageItsTurn;
     sizeCanvas(spec->clientWidth, spec->clientHeight);
-    if (!startEgl()) {
+    if (!startEgl(spec->clientWidth, spec->clientHeight)) {
         platformSetError("cannot create a WebGL context: the browser offers none");
         return false;
     }
@@ -447,20 +448,18 @@ void backendResizeWindow(int32_t slot, int32_t clientWidth, int32_t clientHeight
 // (the viewport of WM_SIZE) before it asks for its context.
 static EGLContext canvasContext = EGL_NO_CONTEXT;
 
-// The WebGL context's own attributes, beyond EGL's:
-// - WebGL clears the canvas after showing it unless asked to keep its pixels, which costs a copy of
-//   every frame. Only a page whose tests read frames back after they were shown (Module.keepFrames)
-//   asks for that; nothing else reads them.
-// - emscripten turns on every extension the browser has, one blocking query each (a few hundred
-//   milliseconds of the start in a software renderer); the GL emulation uses none of them.
+// The WebGL context's own attribute, beyond EGL's: WebGL clears the canvas after showing it unless
+// asked to keep its pixels, which costs a copy of every frame. Only a page whose tests read frames
+// back after they were shown (Module.keepFrames) asks for that; nothing else reads them. (No
+// extension is turned on: the GL layer uses none.)
 // clang-format off
 EM_JS(void, setContextAttributes, (), {
     EGL.contextAttributes.preserveDrawingBuffer = !!Module.keepFrames;
-    EGL.contextAttributes.enableExtensionsByDefault = false;
 });
 // clang-format on
 
-static bool startEgl() {
+// The layer starts with the context, at GL's initial state, its viewport the canvas.
+static bool startEgl(int32_t width, int32_t height) {
     if (canvasContext != EGL_NO_CONTEXT) return true;
     setContextAttributes();
     EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
@@ -478,7 +477,7 @@ static bool startEgl() {
     eglDisplay = display;
     eglSurface = surface;
     canvasContext = context;
-    compatBatchQuads(1);  // the emulation's set-up for each quad costs more than the quad
+    zglStart(width, height);
     return true;
 }
 
@@ -498,9 +497,9 @@ void backendDeleteContext() {}
 // "zelmo: first picture" in the page's performance timeline, which a page's budgets read.
 void backendSwapBuffers(int32_t) {
     static bool pictureShown;
-    compatFlush();
+    zglFlush();
     eglSwapBuffers(eglDisplay, eglSurface);
-    primitivesAtSwap = compatPrimitivesDrawn();
+    primitivesAtSwap = zglPrimitivesDrawn();
     bool firstPicture = !pictureShown && primitivesAtSwap > 0;
     pictureShown = pictureShown || firstPicture;
     yieldToPage(firstPicture ? "zelmo: first picture" : nullptr);
