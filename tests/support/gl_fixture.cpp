@@ -58,28 +58,32 @@ const uint32_t glStateCaps[10] = {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST,  GL_CU
 
 GlState readGlState(const GlQueries* through) {
     static const GlQueries gl = {glIsEnabled, glGetIntegerv, glGetFloatv, glGetTexEnviv};
-    const GlQueries& q = through ? *through : gl;
+    // GL's names below stand for the calls read through.
+    auto glIsEnabled = (through ? through : &gl)->isEnabled;
+    auto glGetIntegerv = (through ? through : &gl)->getIntegerv;
+    auto glGetFloatv = (through ? through : &gl)->getFloatv;
+    auto glGetTexEnviv = (through ? through : &gl)->getTexEnviv;
     GlState s = {};
-    for (int i = 0; i < 10; ++i) s.enabled[i] = q.isEnabled(glStateCaps[i]) == GL_TRUE;
-    q.getIntegerv(GL_MATRIX_MODE, &s.matrixMode);
-    q.getIntegerv(GL_MODELVIEW_STACK_DEPTH, &s.modelviewDepth);
-    q.getIntegerv(GL_PROJECTION_STACK_DEPTH, &s.projectionDepth);
-    q.getIntegerv(GL_ATTRIB_STACK_DEPTH, &s.attribDepth);
-    q.getIntegerv(GL_CLIENT_ATTRIB_STACK_DEPTH, &s.clientAttribDepth);
-    q.getFloatv(GL_MODELVIEW_MATRIX, s.modelview);
-    q.getFloatv(GL_PROJECTION_MATRIX, s.projection);
-    q.getFloatv(GL_TEXTURE_MATRIX, s.texture);
-    q.getIntegerv(GL_BLEND_SRC, &s.blendSource);
-    q.getIntegerv(GL_BLEND_DST, &s.blendDestination);
-    q.getIntegerv(GL_TEXTURE_BINDING_2D, &s.boundTexture);
-    q.getTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &s.textureEnvMode);
-    q.getIntegerv(GL_LIST_BASE, &s.listBase);
-    q.getIntegerv(GL_PACK_ALIGNMENT, &s.packAlignment);
-    q.getIntegerv(GL_UNPACK_ALIGNMENT, &s.unpackAlignment);
-    q.getIntegerv(GL_VIEWPORT, s.viewport);
-    q.getFloatv(GL_CURRENT_COLOR, s.color);
-    q.getFloatv(GL_COLOR_CLEAR_VALUE, s.clearColor);
-    q.getFloatv(GL_LINE_WIDTH, &s.lineWidth);
+    for (int i = 0; i < 10; ++i) s.enabled[i] = glIsEnabled(glStateCaps[i]) == GL_TRUE;
+    glGetIntegerv(GL_MATRIX_MODE, &s.matrixMode);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &s.modelviewDepth);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &s.projectionDepth);
+    glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &s.attribDepth);
+    glGetIntegerv(GL_CLIENT_ATTRIB_STACK_DEPTH, &s.clientAttribDepth);
+    glGetFloatv(GL_MODELVIEW_MATRIX, s.modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, s.projection);
+    glGetFloatv(GL_TEXTURE_MATRIX, s.texture);
+    glGetIntegerv(GL_BLEND_SRC, &s.blendSource);
+    glGetIntegerv(GL_BLEND_DST, &s.blendDestination);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &s.boundTexture);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &s.textureEnvMode);
+    glGetIntegerv(GL_LIST_BASE, &s.listBase);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &s.packAlignment);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &s.unpackAlignment);
+    glGetIntegerv(GL_VIEWPORT, s.viewport);
+    glGetFloatv(GL_CURRENT_COLOR, s.color);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, s.clearColor);
+    glGetFloatv(GL_LINE_WIDTH, &s.lineWidth);
     return s;
 }
 

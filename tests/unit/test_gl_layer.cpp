@@ -3,6 +3,7 @@
 // each, the frames and the whole state they leave compared.
 #define ZELMO_GL_LAYER_DIRECT
 #include "platform/web/gl_layer.h"
+#include "platform/web/gl_layer_parts.h"
 
 #include <EGL/egl.h>
 #include <gtest/gtest.h>
@@ -15,8 +16,9 @@
 
 namespace {
 
-// The layer's call when layer is true, Mesa's GL 1.1 call when it is false.
+// The layer's call when layer is true, Mesa's GL 1.1 call when it is false; calls for either.
 #define either(name) (layer ? zgl##name : gl##name)
+#define CALLS(...) [&]([[maybe_unused]] bool layer) { __VA_ARGS__; }
 
 const GlQueries layerQueries = {zglIsEnabled, zglGetIntegerv, zglGetFloatv, zglGetTexEnviv};
 
@@ -49,13 +51,9 @@ protected:
         run(true, [](bool) { zglStart(800, 600); });
         // Both from the state the test window starts with.
         run(true, [](bool layer) {
-            either(DepthFunc)(GL_LEQUAL);
-            either(LineWidth)(2);
-            either(Enable)(GL_LINE_SMOOTH);
-            either(Fogi)(GL_FOG_MODE, GL_LINEAR);
-            either(Fogf)(GL_FOG_DENSITY, 0.35f);
-            either(Fogf)(GL_FOG_START, 1);
-            either(Fogf)(GL_FOG_END, 0.7f);
+            either(DepthFunc)(GL_LEQUAL), either(LineWidth)(2), either(Enable)(GL_LINE_SMOOTH),
+                either(Fogf)(GL_FOG_END, 0.7f);
+            either(Fogi)(GL_FOG_MODE, GL_LINEAR), either(Fogf)(GL_FOG_DENSITY, 0.35f), either(Fogf)(GL_FOG_START, 1);
             either(Hint)(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
         });
     }
@@ -140,19 +138,23 @@ void shape(bool layer, GLenum mode, float x, float y, float w, float h, float z 
     either(End)();
 }
 
+// A quad over the box with texture coordinates 0 to 1, in the current colour.
+void texturedQuad(bool layer, float x, float y, float w, float h) {
+    either(Begin)(GL_QUADS);
+    for (int i = 0; i < 4; ++i)
+        either(TexCoord2f)((float)(i % 3 != 0), (float)(i / 2)),
+            either(Vertex2f)(x + w * (i % 3 != 0), y + h * (i / 2));
+    either(End)();
+}
+
 // Each step changes one piece of state (or none) and draws overlapping its neighbour: a draw the
 // layer joins to the one before while something differs shows in the frame.
 TEST_F(GlLayerTest, EveryStateChangeDrawsAsMesaDrawsIt) {
     uint32_t runDraws = 0;
     expectSameDrawing([&](bool layer) {
-        either(ClearColor)(0.1f, 0.2f, 0.4f, 1);
-        either(Clear)(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        either(MatrixMode)(GL_PROJECTION);
-        either(LoadIdentity)();
-        either(Ortho)(0, 800, 600, 0, -10, 10);
-        either(MatrixMode)(GL_MODELVIEW);
-        either(LoadIdentity)();
-        either(Disable)(GL_LINE_SMOOTH);
+        either(ClearColor)(0.1f, 0.2f, 0.4f, 1), either(Clear)(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        either(MatrixMode)(GL_PROJECTION), either(LoadIdentity)(), either(Ortho)(0, 800, 600, 0, -10, 10);
+        either(MatrixMode)(GL_MODELVIEW), either(LoadIdentity)(), either(Disable)(GL_LINE_SMOOTH);
         GLuint t[6] = {texture(layer, GL_RGBA, GL_RGBA, 4, 4, 1, GL_LINEAR, GL_CLAMP),
                        texture(layer, GL_ALPHA, GL_RGBA, 8, 2, 2, GL_LINEAR, GL_CLAMP),
                        texture(layer, 1, GL_RGB, 2, 2, 3, GL_NEAREST, GL_REPEAT),
@@ -161,85 +163,65 @@ TEST_F(GlLayerTest, EveryStateChangeDrawsAsMesaDrawsIt) {
                        texture(layer, GL_RGBA, GL_LUMINANCE, 2, 2, 6, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP)};
         std::vector<GLubyte> grey(16, 90);
         GLenum mode = GL_QUADS;
-        const std::function<void()> steps[] = {
-            [&] { either(Enable)(GL_TEXTURE_2D), either(BindTexture)(GL_TEXTURE_2D, t[0]), either(Enable)(GL_BLEND); },
-            [&] { either(BlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); },
-            [&] { either(BindTexture)(GL_TEXTURE_2D, t[1]); },
-            [&] { either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE); },
-            [&] { either(BindTexture)(GL_TEXTURE_2D, t[0]); },
-            [&] { either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL); },
-            [&] { either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND); },
-            [&] { either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD); },
-            [&] {
-                either(BindTexture)(GL_TEXTURE_2D, t[2]),
-                    either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-            },
-            [&] { either(BindTexture)(GL_TEXTURE_2D, t[3]); },
-            [&] { either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE); },
-            [&] {
-                either(BindTexture)(GL_TEXTURE_2D, t[4]),
-                    either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-            },
-            [&] { either(BindTexture)(GL_TEXTURE_2D, t[5]); },  // incomplete: untextured
-            [&] { either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE), either(Disable)(GL_TEXTURE_2D); },
-            [&] {
-                either(Enable)(GL_TEXTURE_2D), either(BindTexture)(GL_TEXTURE_2D, t[0]), either(Enable)(GL_ALPHA_TEST);
-            },
-            [&] { either(AlphaFunc)(GL_GREATER, 0.45f); },
-            [&] { either(AlphaFunc)(GL_LEQUAL, 0.6f); },
-            [&] { either(Disable)(GL_ALPHA_TEST), either(BlendFunc)(GL_ONE, GL_ONE); },
-            [&] { either(BlendFunc)(GL_ZERO, GL_SRC_COLOR); },
-            [&] { either(BlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), either(Enable)(GL_FOG); },
-            [&] { either(Fogi)(GL_FOG_MODE, GL_EXP), either(Fogf)(GL_FOG_DENSITY, 0.2f); },
-            [&] {
-                const GLfloat colour[4] = {0.9f, 0.5f, 0.1f, 1};
-                either(Fogfv)(GL_FOG_COLOR, colour);
-            },
-            [&] { either(Fogi)(GL_FOG_MODE, GL_EXP2); },
-            [&] { either(Disable)(GL_FOG), either(Enable)(GL_DEPTH_TEST); },
-            [&] { either(DepthMask)(GL_FALSE); },
-            [&] { either(DepthFunc)(GL_GREATER), either(DepthMask)(GL_TRUE); },
-            [&] { either(Disable)(GL_DEPTH_TEST), either(Enable)(GL_CULL_FACE); },
-            [&] { either(Disable)(GL_CULL_FACE), either(Enable)(GL_SCISSOR_TEST), either(Scissor)(300, 200, 80, 200); },
-            [&] {
-                either(ClearColor)(0.6f, 0.1f, 0.1f, 1), either(Clear)(GL_COLOR_BUFFER_BIT),
-                    either(Disable)(GL_SCISSOR_TEST);
-            },
-            [&] { either(Viewport)(30, 20, 800, 600); },
-            [&] {
-                either(Viewport)(0, 0, 800, 600), either(PushMatrix)(), either(Translatef)(20, 5, 0),
-                    either(Scalef)(0.8f, 1.2f, 1);
-            },
-            [&] {
-                either(PopMatrix)(), either(MatrixMode)(GL_TEXTURE), either(Scalef)(2, 1.5f, 1),
-                    either(MatrixMode)(GL_MODELVIEW);
-            },
-            [&] {
-                either(MatrixMode)(GL_TEXTURE), either(LoadIdentity)(), either(MatrixMode)(GL_MODELVIEW),
-                    mode = GL_TRIANGLES;
-            },
-            [&] { mode = GL_TRIANGLE_STRIP; },
-            [&] { mode = GL_TRIANGLE_FAN; },
-            [&] { mode = GL_POLYGON; },
-            [&] { mode = GL_QUAD_STRIP; },
-            [&] { either(Disable)(GL_TEXTURE_2D), either(LineWidth)(3), mode = GL_LINES; },
-            [&] { mode = GL_LINE_STRIP; },
-            [&] { mode = GL_LINE_LOOP; },
-            [&] { either(Enable)(GL_TEXTURE_2D), mode = GL_QUADS; },
+        const std::function<void(bool)> steps[] = {
+            CALLS(either(Enable)(GL_TEXTURE_2D), either(BindTexture)(GL_TEXTURE_2D, t[0]), either(Enable)(GL_BLEND)),
+            CALLS(either(BlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA)),
+            CALLS(either(BindTexture)(GL_TEXTURE_2D, t[1])),
+            CALLS(either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE)),
+            CALLS(either(BindTexture)(GL_TEXTURE_2D, t[0])),
+            CALLS(either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL)),
+            CALLS(either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND)),
+            CALLS(either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD)),
+            CALLS(either(BindTexture)(GL_TEXTURE_2D, t[2]),
+                  either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE)),
+            CALLS(either(BindTexture)(GL_TEXTURE_2D, t[3])),
+            CALLS(either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE)),
+            CALLS(either(BindTexture)(GL_TEXTURE_2D, t[4]),
+                  either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL)),
+            CALLS(either(BindTexture)(GL_TEXTURE_2D, t[5])),  // incomplete: untextured
+            CALLS(either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE), either(Disable)(GL_TEXTURE_2D)),
+            CALLS(either(Enable)(GL_TEXTURE_2D), either(BindTexture)(GL_TEXTURE_2D, t[0]),
+                  either(Enable)(GL_ALPHA_TEST)),
+            CALLS(either(AlphaFunc)(GL_GREATER, 0.45f)),
+            CALLS(either(AlphaFunc)(GL_LEQUAL, 0.6f)),
+            CALLS(either(Disable)(GL_ALPHA_TEST), either(BlendFunc)(GL_ONE, GL_ONE)),
+            CALLS(either(BlendFunc)(GL_ZERO, GL_SRC_COLOR)),
+            CALLS(either(BlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), either(Enable)(GL_FOG)),
+            CALLS(either(Fogi)(GL_FOG_MODE, GL_EXP), either(Fogf)(GL_FOG_DENSITY, 0.2f)),
+            CALLS(const GLfloat colour[4] = {0.9f, 0.5f, 0.1f, 1}; either(Fogfv)(GL_FOG_COLOR, colour)),
+            CALLS(either(Fogi)(GL_FOG_MODE, GL_EXP2)),
+            CALLS(either(Disable)(GL_FOG), either(Enable)(GL_DEPTH_TEST)),
+            CALLS(either(DepthMask)(GL_FALSE)),
+            CALLS(either(DepthFunc)(GL_GREATER), either(DepthMask)(GL_TRUE)),
+            CALLS(either(Disable)(GL_DEPTH_TEST), either(Enable)(GL_CULL_FACE)),
+            CALLS(either(Disable)(GL_CULL_FACE), either(Enable)(GL_SCISSOR_TEST), either(Scissor)(300, 200, 80, 200)),
+            CALLS(either(ClearColor)(0.6f, 0.1f, 0.1f, 1), either(Clear)(GL_COLOR_BUFFER_BIT),
+                  either(Disable)(GL_SCISSOR_TEST)),
+            CALLS(either(Viewport)(30, 20, 800, 600)),
+            CALLS(either(Viewport)(0, 0, 800, 600), either(PushMatrix)(), either(Translatef)(20, 5, 0),
+                  either(Scalef)(0.8f, 1.2f, 1)),
+            CALLS(either(PopMatrix)(), either(MatrixMode)(GL_TEXTURE), either(Scalef)(2, 1.5f, 1),
+                  either(MatrixMode)(GL_MODELVIEW)),
+            CALLS(either(MatrixMode)(GL_TEXTURE), either(LoadIdentity)(), either(MatrixMode)(GL_MODELVIEW),
+                  mode = GL_TRIANGLES),
+            CALLS(mode = GL_TRIANGLE_STRIP),
+            CALLS(mode = GL_TRIANGLE_FAN),
+            CALLS(mode = GL_POLYGON),
+            CALLS(mode = GL_QUAD_STRIP),
+            CALLS(either(Disable)(GL_TEXTURE_2D), either(LineWidth)(3), mode = GL_LINES),
+            CALLS(mode = GL_LINE_STRIP),
+            CALLS(mode = GL_LINE_LOOP),
+            CALLS(either(Enable)(GL_TEXTURE_2D), mode = GL_QUADS),
             // The pixels and parameters of a texture the quads above drew with, changed: they keep theirs.
-            [&] { either(TexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, grey.data()); },
-            [&] {
-                either(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST),
-                    either(BindTexture)(GL_TEXTURE_2D, t[1]);
-            },
-            [&] {
-                either(DeleteTextures)(1, &t[1]),
-                    t[1] = texture(layer, 2, GL_LUMINANCE_ALPHA, 2, 2, 7, GL_LINEAR, GL_CLAMP);
-            },
+            CALLS(either(TexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, grey.data())),
+            CALLS(either(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST),
+                  either(BindTexture)(GL_TEXTURE_2D, t[1])),
+            CALLS(either(DeleteTextures)(1, &t[1]),
+                  t[1] = texture(layer, 2, GL_LUMINANCE_ALPHA, 2, 2, 7, GL_LINEAR, GL_CLAMP)),
         };
         int cell = 0;
         for (const auto& step : steps) {
-            step();
+            step(layer);
             shape(layer, mode, 15.0f + (float)(cell % 8) * 96, 15.0f + (float)(cell / 8) * 96, 110, 80, 6, 1.3f);
             ++cell;
         }
@@ -254,13 +236,9 @@ TEST_F(GlLayerTest, EveryStateChangeDrawsAsMesaDrawsIt) {
 
 // Pixel space (one unit a pixel, y down, as the 2D preset sets it), cleared to black.
 void pixelSpace(bool layer) {
-    either(ClearColor)(0, 0, 0, 1);
-    either(Clear)(GL_COLOR_BUFFER_BIT);
-    either(MatrixMode)(GL_PROJECTION);
-    either(LoadIdentity)();
-    (layer ? zgluOrtho2D : gluOrtho2D)(0, 800, 600, 0);
-    either(MatrixMode)(GL_MODELVIEW);
-    either(LoadIdentity)();
+    either(ClearColor)(0, 0, 0, 1), either(Clear)(GL_COLOR_BUFFER_BIT);
+    either(MatrixMode)(GL_PROJECTION), either(LoadIdentity)(), (layer ? zgluOrtho2D : gluOrtho2D)(0, 800, 600, 0);
+    either(MatrixMode)(GL_MODELVIEW), either(LoadIdentity)();
 }
 
 // A glyph's list as the font compiles one: its texture, a move to its box, a quad, a move on.
@@ -268,10 +246,8 @@ void glyphList(bool layer, GLuint list, GLuint texture, float shift) {
     either(NewList)(list, GL_COMPILE);
     either(BindTexture)(GL_TEXTURE_2D, texture);
     either(Translatef)(shift, 3, 0);
-    either(Begin)(GL_QUADS);  // one colour, as the glyphs' (Mesa splits a list's quads otherwise than others)
-    for (int i = 0; i < 4; ++i)
-        either(TexCoord2f)((float)(i % 3 != 0), (float)(i / 2)), either(Vertex2i)(40 * (i % 3 != 0), 40 * (i / 2));
-    either(End)();
+    texturedQuad(layer, 0, 0, 40,
+                 40);  // in one colour, as a glyph's (Mesa splits a list's quads otherwise than others')
     either(Color4ub)(10, 20, 230, 200);  // after the primitive: the current colour and coordinate change
     either(TexCoord2f)(0.25f, 0.75f);
     either(Translatef)(50 - shift, -3, 0);
@@ -285,47 +261,31 @@ TEST_F(GlLayerTest, ListsDrawAsMesaListsDraw) {
         pixelSpace(layer);
         GLuint textures[2] = {texture(layer, GL_RGBA, GL_RGBA, 4, 4, 1, GL_LINEAR, GL_CLAMP),
                               texture(layer, GL_ALPHA, GL_RGBA, 8, 2, 2, GL_LINEAR, GL_CLAMP)};
-        either(Enable)(GL_TEXTURE_2D);
-        either(Enable)(GL_BLEND);
-        either(BlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        either(Enable)(GL_TEXTURE_2D), either(Enable)(GL_BLEND),
+            either(BlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         GLuint glyphs = either(GenLists)(3);  // compiled, not drawn
         for (GLuint i = 0; i < 3; ++i) glyphList(layer, glyphs + i, textures[i % 2], 2.0f + (float)i);
-        either(Translatef)(100, 100, 0);
-        either(ListBase)(glyphs - 32);
+        either(Translatef)(100, 100, 0), either(ListBase)(glyphs - 32);
         const GLubyte text[] = {33, 32, 33, 34, 0, 200};  // names below the base's first wrap; 200 names no list
         either(CallLists)(6, GL_UNSIGNED_BYTE, text);
         const GLint names[] = {34, 33, 32};
-        either(CallLists)(3, GL_INT, names);
         const GLubyte pairs[] = {0, 33, 0, 34};
-        either(CallLists)(2, GL_2_BYTES, pairs);
-        either(CallLists)(1, GL_DOUBLE, names);
+        either(CallLists)(3, GL_INT, names), either(CallLists)(2, GL_2_BYTES, pairs),
+            either(CallLists)(1, GL_DOUBLE, names);
         answer(either(GetError)());
         // A list records the call of another, not its contents: the inner list redefined, the new one runs.
         GLuint outer = either(GenLists)(2), inner = outer + 1;
-        either(NewList)(inner, GL_COMPILE);
-        shape(layer, GL_TRIANGLE_FAN, -100, 300, 60, 60);
-        either(EndList)();
+        either(NewList)(inner, GL_COMPILE), shape(layer, GL_TRIANGLE_FAN, -100, 300, 60, 60), either(EndList)();
         either(NewList)(outer, GL_COMPILE_AND_EXECUTE);  // drawn as it is compiled
-        either(Translatef)(0, 10, 0);
-        either(CallList)(inner);
-        either(EndList)();
-        either(NewList)(inner, GL_COMPILE);
-        either(Scalef)(1.2f, 0.8f, 1);
-        shape(layer, GL_TRIANGLES, -100, 300, 60, 60);
-        either(EndList)();
-        either(CallList)(outer);
-        either(DeleteLists)(inner, 1);
-        either(CallList)(outer);
+        either(Translatef)(0, 10, 0), either(CallList)(inner), either(EndList)();
+        either(NewList)(inner, GL_COMPILE), either(Scalef)(1.2f, 0.8f, 1);
+        shape(layer, GL_TRIANGLES, -100, 300, 60, 60), either(EndList)();
+        either(CallList)(outer), either(DeleteLists)(inner, 1), either(CallList)(outer);
         for (GLuint name : {glyphs, inner, outer + 2, either(GenLists)(0), either(GenLists)(2), either(GenLists)(1)})
             answer(name);
-        answer(either(IsList)(inner));
-        answer(either(IsList)(glyphs + 2));
-        either(NewList)(0, GL_COMPILE);
-        answer(either(GetError)());
-        either(EndList)();
-        answer(either(GetError)());
-        either(DeleteLists)(glyphs, 3);
-        either(DeleteTextures)(2, textures);
+        answer(either(IsList)(inner)), answer(either(IsList)(glyphs + 2));
+        either(NewList)(0, GL_COMPILE), answer(either(GetError)()), either(EndList)(), answer(either(GetError)());
+        either(DeleteLists)(glyphs, 3), either(DeleteTextures)(2, textures);
     });
     EXPECT_EQ(answers[0], answers[1]);
 
@@ -333,9 +293,9 @@ TEST_F(GlLayerTest, ListsDrawAsMesaListsDraw) {
     // before (256 lists of 64 calls fill them exactly, a 257th records nothing).
     use(true);
     zglDeleteLists(1, 1024);
-    std::vector<GLuint> singles;
-    for (GLuint name; (name = zglGenLists(1)) != 0;) singles.push_back(name);
-    EXPECT_EQ(singles.size(), 1024u);
+    GLuint singles = 0;
+    while (zglGenLists(1) != 0) ++singles;
+    EXPECT_EQ(singles, 1024u);
     for (GLuint name = 0; name <= 1025; ++name) ASSERT_EQ(zglIsList(name), name >= 1 && name <= 1024) << name;
     zglDeleteLists(1, 1024);
     EXPECT_EQ(zglGenLists(1025), 0u);
@@ -359,44 +319,17 @@ TEST_F(GlLayerTest, ListsDrawAsMesaListsDraw) {
 // matrix stacks past their depths, popped again past their bottoms: after every pop the state, and
 // every query the layer answers, as Mesa answers it.
 TEST_F(GlLayerTest, StacksAndQueriesAnswerAsMesaDoes) {
-    const GLenum names[] = {GL_ALPHA_TEST_FUNC,
-                            GL_ALPHA_TEST_REF,
-                            GL_DEPTH_FUNC,
-                            GL_DEPTH_WRITEMASK,
-                            GL_DEPTH_CLEAR_VALUE,
-                            GL_SHADE_MODEL,
-                            GL_FOG_MODE,
-                            GL_FOG_DENSITY,
-                            GL_FOG_START,
-                            GL_FOG_END,
-                            GL_FOG_COLOR,
-                            GL_SCISSOR_BOX,
-                            GL_CURRENT_TEXTURE_COORDS,
-                            GL_TEXTURE_STACK_DEPTH,
-                            GL_MAX_MODELVIEW_STACK_DEPTH,
-                            GL_MAX_PROJECTION_STACK_DEPTH,
-                            GL_MAX_TEXTURE_STACK_DEPTH,
-                            GL_MAX_ATTRIB_STACK_DEPTH,
-                            GL_MAX_CLIENT_ATTRIB_STACK_DEPTH,
-                            GL_MAX_LIST_NESTING,
-                            GL_LIST_INDEX,
-                            GL_LIST_MODE,
-                            GL_INDEX_SHIFT,
-                            GL_INDEX_OFFSET,
-                            GL_PIXEL_MAP_I_TO_A_SIZE,
-                            GL_PERSPECTIVE_CORRECTION_HINT,
-                            GL_FOG_HINT,
-                            GL_LINE_SMOOTH_HINT,
-                            GL_UNPACK_ROW_LENGTH,
-                            GL_CURRENT_COLOR,
-                            GL_COLOR_CLEAR_VALUE,
-                            GL_LINE_WIDTH,
-                            GL_VIEWPORT,
-                            GL_BLEND_DST,
-                            GL_LIST_BASE,
-                            GL_BLEND,
-                            GL_FOG,
-                            GL_DITHER};
+    // By kind: colours and depth, fog and lines, boxes and stacks, lists and pixels.
+    const std::vector<GLenum> names[] = {
+        {GL_ALPHA_TEST_FUNC, GL_ALPHA_TEST_REF, GL_DEPTH_FUNC, GL_DEPTH_WRITEMASK, GL_DEPTH_CLEAR_VALUE,
+         GL_CURRENT_COLOR, GL_COLOR_CLEAR_VALUE, GL_CURRENT_TEXTURE_COORDS, GL_BLEND_DST, GL_BLEND, GL_DITHER},
+        {GL_FOG_MODE, GL_FOG_DENSITY, GL_FOG_START, GL_FOG_END, GL_FOG_COLOR, GL_FOG, GL_SHADE_MODEL, GL_LINE_WIDTH,
+         GL_FOG_HINT, GL_LINE_SMOOTH_HINT, GL_PERSPECTIVE_CORRECTION_HINT},
+        {GL_SCISSOR_BOX, GL_VIEWPORT, GL_TEXTURE_STACK_DEPTH, GL_MAX_MODELVIEW_STACK_DEPTH,
+         GL_MAX_PROJECTION_STACK_DEPTH, GL_MAX_TEXTURE_STACK_DEPTH, GL_MAX_ATTRIB_STACK_DEPTH,
+         GL_MAX_CLIENT_ATTRIB_STACK_DEPTH},
+        {GL_LIST_BASE, GL_LIST_INDEX, GL_LIST_MODE, GL_MAX_LIST_NESTING, GL_INDEX_SHIFT, GL_INDEX_OFFSET,
+         GL_PIXEL_MAP_I_TO_A_SIZE, GL_UNPACK_ROW_LENGTH}};
     const GLbitfield bits[] = {GL_ENABLE_BIT | GL_TEXTURE_BIT,
                                GL_ENABLE_BIT,
                                GL_CURRENT_BIT,
@@ -412,19 +345,21 @@ TEST_F(GlLayerTest, StacksAndQueriesAnswerAsMesaDoes) {
             auto look = [&] {
                 states[layer].push_back(state(layer));
                 answers[layer].push_back("error " + std::to_string(either(GetError)()));
-                for (GLenum name : names) {
-                    GLfloat f[16] = {};
-                    GLint i[16] = {};
-                    GLboolean b[16] = {};
-                    either(GetFloatv)(name, f);
-                    either(GetIntegerv)(name, i);
-                    either(GetBooleanv)(name, b);
-                    std::string text =
-                        "look " + std::to_string(states[layer].size()) + ", name " + std::to_string(name) + ":";
-                    for (int k = 0; k < 16; ++k)
-                        text += " " + std::to_string(f[k]) + "/" + std::to_string(i[k]) + "/" + std::to_string(b[k]);
-                    answers[layer].push_back(text);
-                }
+                for (const auto& kind : names)
+                    for (GLenum name : kind) {
+                        struct {
+                            GLfloat f[16];
+                            GLint i[16];
+                            GLboolean b[16];
+                        } v = {};
+                        either(GetFloatv)(name, v.f), either(GetIntegerv)(name, v.i), either(GetBooleanv)(name, v.b);
+                        std::string text =
+                            "look " + std::to_string(states[layer].size()) + ", name " + std::to_string(name);
+                        for (int k = 0; k < 16; ++k)
+                            text += " " + std::to_string(v.f[k]) + "/" + std::to_string(v.i[k]) + "/" +
+                                    std::to_string(v.b[k]);
+                        answers[layer].push_back(text);
+                    }
             };
             GLuint textures[2];
             either(GenTextures)(2, textures);
@@ -439,23 +374,17 @@ TEST_F(GlLayerTest, StacksAndQueriesAnswerAsMesaDoes) {
                 either(BlendFunc)(GL_ONE, level % 2 ? GL_SRC_COLOR : GL_DST_ALPHA);
                 either(AlphaFunc)(GL_NOTEQUAL, (float)level / 19);
                 either(DepthFunc)(level % 2 ? GL_GEQUAL : GL_NEVER);
-                either(DepthMask)(level % 2 ? GL_TRUE : GL_FALSE);
-                either(ClearDepth)((double)level / 17);
+                either(DepthMask)(level % 2 ? GL_TRUE : GL_FALSE), either(ClearDepth)((double)level / 17);
                 either(ClearColor)(0.1f * (float)(level % 10), 0.5f, 1, 0.25f);
-                either(Fogf)(GL_FOG_START, (float)level);
-                either(Fogi)(GL_FOG_MODE, level % 2 ? GL_EXP : GL_EXP2);
+                either(Fogf)(GL_FOG_START, (float)level), either(Fogi)(GL_FOG_MODE, level % 2 ? GL_EXP : GL_EXP2);
                 const GLfloat fogColour[4] = {0.25f, (float)level / 16, 1, 0.5f};
-                either(Fogfv)(GL_FOG_COLOR, fogColour);
-                either(LineWidth)(1.0f + (float)level / 4);
+                either(Fogfv)(GL_FOG_COLOR, fogColour), either(LineWidth)(1.0f + (float)level / 4);
                 either(Scissor)(level, 2 * level, 300 - level, 200);
                 either(Viewport)(-level, level, 640 + level, 480);
                 either(MatrixMode)(level % 3 == 0 ? GL_TEXTURE : level % 3 == 1 ? GL_PROJECTION : GL_MODELVIEW);
-                either(PushMatrix)();
-                either(Translatef)((float)level, 0.5f, -1);
-                either(Scalef)(1.5f, (float)level, 2);
-                either(ListBase)((GLuint)level * 1000000000u);
-                either(Hint)(GL_FOG_HINT, level % 2 ? GL_NICEST : GL_FASTEST);
-                either(ShadeModel)(GL_SMOOTH);
+                either(PushMatrix)(), either(Translatef)((float)level, 0.5f, -1);
+                either(Scalef)(1.5f, (float)level, 2), either(ListBase)((GLuint)level * 1000000000u);
+                either(Hint)(GL_FOG_HINT, level % 2 ? GL_NICEST : GL_FASTEST), either(ShadeModel)(GL_SMOOTH);
                 either(PixelStorei)(GL_PACK_ALIGNMENT, 1 << level % 4);
                 either(PixelStorei)(GL_UNPACK_ALIGNMENT, 1 << (level + 1) % 4);
                 either(PixelTransferi)(GL_INDEX_SHIFT, level - 3);
@@ -507,11 +436,7 @@ TEST_F(GlLayerTest, UploadsConvertAsMesaConverts) {
         for (GLenum format : {GL_ALPHA, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA, GL_COLOR_INDEX}) {
             for (GLint internal : {GL_ALPHA, 1, 2, 3, 4}) {
                 for (GLint alignment : {1, 2, 4, 8}) {
-                    int row = 9 * (format == GL_COLOR_INDEX       ? 1
-                                   : format == GL_LUMINANCE_ALPHA ? 2
-                                   : format == GL_RGB             ? 3
-                                   : format == GL_RGBA            ? 4
-                                                                  : 1);
+                    int row = 9 * (int)zglComponents(format);
                     int stride = (row + alignment - 1) / alignment * alignment;
                     for (int i = 0; i < 3 * row; ++i) padded[i / row * stride + i % row] = packed[i];
                     GLuint name;
@@ -526,12 +451,7 @@ TEST_F(GlLayerTest, UploadsConvertAsMesaConverts) {
                         either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, blended ? GL_MODULATE : GL_REPLACE);
                         (blended ? either(Enable) : either(Disable))(GL_BLEND);
                         either(Color4ub)(255, 255, 255, 255);
-                        float x = (float)(cell % 20 * 40), y = (float)(cell / 20 * 32 + 16 * blended);
-                        either(Begin)(GL_QUADS);
-                        for (int i = 0; i < 4; ++i)
-                            either(TexCoord2f)((float)(i % 3 != 0), (float)(i / 2)),
-                                either(Vertex2f)(x + 36 * (i % 3 != 0), y + 12 * (i / 2));
-                        either(End)();
+                        texturedQuad(layer, (float)(cell % 20 * 40), (float)(cell / 20 * 32 + 16 * blended), 36, 12);
                     }
                     either(DeleteTextures)(1, &name);
                     ++cell;
