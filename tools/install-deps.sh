@@ -4,7 +4,8 @@
 #
 # Usage: install-deps.sh [run|web|package|package-check|test]
 #   run            building and playing the game, and its unit suites (make, make run, make check,
-#                  make install): the compiler, CMake, SDL2, GL, FreeType, fontconfig, Xlib, GoogleTest
+#                  make install): the compiler, CMake, SDL2, GL, GL ES 2 and EGL (the page's GL layer
+#                  runs on them in the unit suites), FreeType, fontconfig, Xlib, GoogleTest
 #   web            run, plus the browser build and its site (make web, make serve): emscripten, brotli
 #   package        run, plus what builds the Debian package (make package): dpkg-shlibdeps, file
 #   package-check  package, plus what checks it (make package-check, make package-install-check):
@@ -16,7 +17,7 @@
 set -e
 group=${1:-test}
 run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
- libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev libxi-dev fonts-liberation2 googletest libgtest-dev libpng-dev"
+ libgles-dev libegl-dev libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev libxi-dev fonts-liberation2 googletest libgtest-dev libpng-dev"
 web="emscripten brotli"
 # The real binary under a private X server, driven and looked at from outside.
 xserver="xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils imagemagick"
