@@ -333,8 +333,9 @@ void buildDrawState(DrawState& d, bool lines) {
     }
     uint32_t test =
         state.caps[capAlphaTest] ? state.alphaFunc - GL_NEVER : alphaTestAlways;  // bits: below, equal, above
+    // GL compares alpha and the reference as the colour buffer's 8-bit values.
     const GLfloat alphaTest[4] = {(GLfloat)(test & 1), (GLfloat)(test >> 1 & 1), (GLfloat)(test >> 2 & 1),
-                                  state.caps[capAlphaTest] ? clamped(state.alphaRef) : 0};
+                                  state.caps[capAlphaTest] ? (GLfloat)(int)(state.alphaRef * 255.0f + 0.5f) : 0};
     memcpy(d.alphaTest, alphaTest, sizeof alphaTest);
     if (state.caps[capFog]) {
         GLfloat span = state.fogEnd - state.fogStart;
@@ -405,7 +406,8 @@ void main() {
     float a = colour.a * (terms[1].y + terms[1].z * texel.a) + terms[1].w * texel.a;
     vec4 result = clamp(vec4(rgb, a), 0.0, 1.0);
     if (alphaTest.x + alphaTest.y + alphaTest.z < 2.5) {
-        bool below = result.a < alphaTest.w, above = result.a > alphaTest.w;
+        float alpha = floor(result.a * 255.0 + 0.5);
+        bool below = alpha < alphaTest.w, above = alpha > alphaTest.w;
         if (!((below && alphaTest.x > 0.5) || (!below && !above && alphaTest.y > 0.5) || (above && alphaTest.z > 0.5)))
             discard;
     }
