@@ -250,10 +250,28 @@ GLenum primitiveMode;
 uint32_t primitiveFirst;
 uint32_t primitivesDrawn, drawCalls;
 
+// The features an ES program is made with: a draw is drawn by the program of exactly its own, so that
+// a fragment does no work its state does not ask for (a software renderer spends on every one).
+const uint32_t textured = 1,  // the texture, in GL_MODULATE unless environment
+    clampBorder = 2,          // GL_CLAMP with linear filtering: the border blended in at the edges
+    environment = 4,          // the texture environments but GL_MODULATE
+    alphaTested = 8, fogged = 16, featureSets = 32;
+
+// A program's uniforms (those of the features it lacks are 0).
+struct Uniforms {
+    GLfloat terms[8];      // the texture environment: see environmentTerms
+    GLfloat texelBox[4];   // the texture's width and height; 1 on each axis GL_CLAMP blends the border in
+    GLfloat alphaTest[4];  // 1 where alpha below, equal to, above the reference (w, 0 to 255) passes
+    GLfloat fog[4];        // mode (1 linear, 2 exp, 3 exp2), end, 1 / (end - start), density
+    GLfloat fogColor[4];
+    GLfloat borderAlpha;  // 1 when the border's alpha is 0 (the texture has alpha): it fades too
+};
+
 // Everything an ES draw reads of the state, compared as bytes: a draw equal to the one before joins it.
 struct DrawState {
     GLuint texture;
-    GLfloat terms[8], clampBox[4], alphaTest[4], fog[4], fogColor[4];
+    uint32_t program;  // its features
+    Uniforms uniforms;
     GLenum blendSource, blendDestination, depthFunc;
     GLint viewport[4], scissorBox[4];
     GLfloat lineWidth;  // 0 for triangles, which draw alike at any width
@@ -301,8 +319,6 @@ void environmentTerms(GLenum base, GLenum mode, GLfloat* t) {
     }
 }
 
-const uint32_t alphaTestAlways = 7;
-
 GLfloat lineWidthRange[2];  // what ES draws; asked for when a line first needs more than 1
 
 // The ES line width for GL's: what the browser draws, at most (said when that is less).
@@ -317,33 +333,42 @@ GLfloat esLineWidth() {
 
 void buildDrawState(DrawState& d, bool lines) {
     memset(&d, 0, sizeof d);
+    Uniforms& u = d.uniforms;
     const TextureRecord& t = *boundTexture();
     bool texturing = state.caps[capTexture2d] && complete(t);
     d.texture = texturing ? t.object : whiteTexture;
-    environmentTerms(texturing ? t.base : 0, state.envMode, d.terms);
+    environmentTerms(texturing ? t.base : 0, state.envMode, u.terms);
     if (texturing) {
+        d.program = textured | (state.envMode == GL_MODULATE ? 0u : environment);
         bool linear = t.minFilter == GL_LINEAR || t.magFilter == GL_LINEAR;
-        d.clampBox[0] = linear && t.wrapS == GL_CLAMP ? (GLfloat)t.width : 0;
-        d.clampBox[1] = linear && t.wrapT == GL_CLAMP ? (GLfloat)t.height : 0;
-        d.clampBox[2] = t.base == GL_ALPHA || t.base == GL_LUMINANCE_ALPHA || t.base == GL_RGBA;
+        const GLfloat texelBox[4] = {(GLfloat)t.width, (GLfloat)t.height, linear && t.wrapS == GL_CLAMP ? 1.0f : 0.0f,
+                                     linear && t.wrapT == GL_CLAMP ? 1.0f : 0.0f};
+        if (texelBox[2] != 0 || texelBox[3] != 0) {
+            d.program |= clampBorder;
+            memcpy(u.texelBox, texelBox, sizeof texelBox);
+            u.borderAlpha = t.base == GL_ALPHA || t.base == GL_LUMINANCE_ALPHA || t.base == GL_RGBA;
+        }
         if (esWrap(t, t.wrapS) != t.wrapS && repeats(t.wrapS))
             zglReport("WebGL 1 repeats no texture whose side is no power of two: clamped", t.width);
         if (esWrap(t, t.wrapT) != t.wrapT && repeats(t.wrapT))
             zglReport("WebGL 1 repeats no texture whose side is no power of two: clamped", t.height);
     }
-    uint32_t test =
-        state.caps[capAlphaTest] ? state.alphaFunc - GL_NEVER : alphaTestAlways;  // bits: below, equal, above
-    // GL compares alpha and the reference as the colour buffer's 8-bit values.
-    const GLfloat alphaTest[4] = {(GLfloat)(test & 1), (GLfloat)(test >> 1 & 1), (GLfloat)(test >> 2 & 1),
-                                  state.caps[capAlphaTest] ? (GLfloat)(int)(state.alphaRef * 255.0f + 0.5f) : 0};
-    memcpy(d.alphaTest, alphaTest, sizeof alphaTest);
+    if (state.caps[capAlphaTest] && state.alphaFunc != GL_ALWAYS) {
+        d.program |= alphaTested;
+        uint32_t test = state.alphaFunc - GL_NEVER;  // bits: below, equal, above
+        // GL compares alpha and the reference as the colour buffer's 8-bit values.
+        const GLfloat alphaTest[4] = {(GLfloat)(test & 1), (GLfloat)(test >> 1 & 1), (GLfloat)(test >> 2 & 1),
+                                      (GLfloat)(int)(state.alphaRef * 255.0f + 0.5f)};
+        memcpy(u.alphaTest, alphaTest, sizeof alphaTest);
+    }
     if (state.caps[capFog]) {
+        d.program |= fogged;
         GLfloat span = state.fogEnd - state.fogStart;
-        d.fog[0] = state.fogMode == GL_LINEAR ? 1 : state.fogMode == GL_EXP ? 2 : 3;
-        d.fog[1] = state.fogEnd;
-        d.fog[2] = span == 0 ? 1 : 1 / span;  // as Mesa scales it
-        d.fog[3] = state.fogDensity;
-        for (int i = 0; i < 4; ++i) d.fogColor[i] = clamped(state.fogColor[i]);
+        u.fog[0] = state.fogMode == GL_LINEAR ? 1 : state.fogMode == GL_EXP ? 2 : 3;
+        u.fog[1] = state.fogEnd;
+        u.fog[2] = span == 0 ? 1 : 1 / span;  // as Mesa scales it
+        u.fog[3] = state.fogDensity;
+        for (int i = 0; i < 4; ++i) u.fogColor[i] = clamped(state.fogColor[i]);
     }
     d.blend = state.caps[capBlend];
     d.blendSource = state.blendSource;
@@ -363,6 +388,8 @@ void buildDrawState(DrawState& d, bool lines) {
 
 // --- Drawing with ES ---------------------------------------------------------------------------
 
+// The programs' source, their features #defined before it (TEXTURED, CLAMP_BORDER, ENVIRONMENT,
+// ALPHA_TESTED, FOGGED): one source, each program built with only what its draws need.
 const char* vertexShader = R"(
 attribute vec4 vertexPosition;
 attribute vec2 vertexTexCoord;
@@ -375,11 +402,13 @@ void main() {
     gl_Position = vertexPosition;
     colour = vertexColour;
     texCoord = vertexTexCoord;
+#ifdef FOGGED
     fogDistance = vertexFogDistance;
+#endif
 })";
 
-// GL_CLAMP: outside the middle of the edge texels GL mixes the border (transparent black) in, by
-// the share of the filter's footprint outside the texture; ES clamps to the edge texel instead.
+// GL_CLAMP: within half a texel of the edge GL mixes the border (transparent black) in, by the share
+// of the filter's footprint outside the texture; ES clamps to the edge texel instead.
 const char* fragmentShader = R"(
 #ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
@@ -388,7 +417,8 @@ precision mediump float;
 #endif
 uniform sampler2D picture;
 uniform vec4 terms[2];
-uniform vec4 clampBox;
+uniform vec4 texelBox;
+uniform float borderAlpha;
 uniform vec4 alphaTest;
 uniform vec4 fog;
 uniform vec4 fogColour;
@@ -396,35 +426,47 @@ varying vec4 colour;
 varying vec2 texCoord;
 varying float fogDistance;
 void main() {
+#ifdef TEXTURED
     vec4 texel = texture2D(picture, texCoord);
-    vec2 p = clamp(texCoord, 0.0, 1.0) * clampBox.xy;
-    vec2 border = (clamp(0.5 - p, 0.0, 0.5) + clamp(p - clampBox.xy + 0.5, 0.0, 0.5)) * sign(clampBox.xy);
-    float inside = (1.0 - border.x) * (1.0 - border.y);
-    texel *= vec4(vec3(inside), mix(1.0, inside, clampBox.z));
+#ifdef CLAMP_BORDER
+    vec2 texel2 = texCoord * texelBox.xy;
+    vec2 outside = clamp(max(0.5 - texel2, texel2 - texelBox.xy + 0.5), 0.0, 0.5) * texelBox.zw;
+    float inside = (1.0 - outside.x) * (1.0 - outside.y);
+    texel *= vec4(vec3(inside), mix(1.0, inside, borderAlpha));
+#endif
+#ifdef ENVIRONMENT
     vec3 rgb = colour.rgb * (terms[0].x + terms[0].y * texel.rgb + terms[0].z * texel.a) +
                texel.rgb * (terms[0].w + terms[1].x * texel.a);
     float a = colour.a * (terms[1].y + terms[1].z * texel.a) + terms[1].w * texel.a;
     vec4 result = clamp(vec4(rgb, a), 0.0, 1.0);
-    if (alphaTest.x + alphaTest.y + alphaTest.z < 2.5) {
-        float alpha = floor(result.a * 255.0 + 0.5);
-        bool below = alpha < alphaTest.w, above = alpha > alphaTest.w;
-        if (!((below && alphaTest.x > 0.5) || (!below && !above && alphaTest.y > 0.5) || (above && alphaTest.z > 0.5)))
-            discard;
-    }
-    if (fog.x > 0.5) {
-        float f = fog.x < 1.5 ? (fog.y - fogDistance) * fog.z
-                              : exp(-fog.w * fogDistance * (fog.x < 2.5 ? 1.0 : fog.w * fogDistance));
-        result.rgb = mix(fogColour.rgb, result.rgb, clamp(f, 0.0, 1.0));
-    }
+#else
+    vec4 result = vec4(colour.rgb * (terms[0].x + terms[0].y * texel.rgb), colour.a * texel.a);
+#endif
+#else
+    vec4 result = colour;
+#endif
+#ifdef ALPHA_TESTED
+    float alpha = floor(result.a * 255.0 + 0.5);
+    bool below = alpha < alphaTest.w, above = alpha > alphaTest.w;
+    if (!((below && alphaTest.x > 0.5) || (!below && !above && alphaTest.y > 0.5) || (above && alphaTest.z > 0.5)))
+        discard;
+#endif
+#ifdef FOGGED
+    float f = fog.x < 1.5 ? (fog.y - fogDistance) * fog.z
+                          : exp(-fog.w * fogDistance * (fog.x < 2.5 ? 1.0 : fog.w * fogDistance));
+    result.rgb = mix(fogColour.rgb, result.rgb, clamp(f, 0.0, 1.0));
+#endif
     gl_FragColor = result;
 })";
 
-struct EsObjects {
-    GLuint program, vertexBuffer, indexBuffer;
-    bool inUse;  // the program is in use and its uniforms found
-    GLint terms, clampBox, alphaTest, fog, fogColor;
+struct Program {
+    GLuint name;  // 0 until made
+    bool ready;   // used once: its link looked at and its uniforms found
+    GLint terms, texelBox, borderAlpha, alphaTest, fog, fogColor;
+    Uniforms sent;  // the values it has, when ready
 };
-EsObjects es;
+Program programs[featureSets];
+GLuint vertexBuffer, indexBuffer;
 
 // What ES has now, as far as the layer set it: the part a clear reads, and the rest, which only a
 // draw sets.
@@ -433,28 +475,40 @@ bool clearPartKnown, drawPartKnown;
 GLfloat appliedClear[5];  // colour, depth
 GLint esPackAlignment, esUnpackAlignment;
 
-GLuint compileShader(GLenum type, const char* source) {
+GLuint compileShader(GLenum type, uint32_t features, const char* source) {
+    char defines[128] = "";
+    const char* names[5] = {"TEXTURED", "CLAMP_BORDER", "ENVIRONMENT", "ALPHA_TESTED", "FOGGED"};
+    for (int i = 0; i < 5; ++i)
+        if (features & (1u << i)) strcat(strcat(strcat(defines, "#define "), names[i]), "\n");
+    const char* sources[2] = {defines, source};
     GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    glShaderSource(shader, 2, sources, nullptr);
     glCompileShader(shader);
     return shader;
 }
 
-// Made as the context starts; not waited for (its link is first looked at by the first draw).
-void makeEsObjects() {
-    es = EsObjects();
-    es.program = glCreateProgram();
-    GLuint shaders[2] = {compileShader(GL_VERTEX_SHADER, vertexShader),
-                         compileShader(GL_FRAGMENT_SHADER, fragmentShader)};
-    for (GLuint shader : shaders) glAttachShader(es.program, shader);
+// Makes the program of a set of features; not waited for (its link is first looked at by its first draw).
+void makeProgram(uint32_t features) {
+    Program& program = programs[features];
+    program.name = glCreateProgram();
+    GLuint shaders[2] = {compileShader(GL_VERTEX_SHADER, features, vertexShader),
+                         compileShader(GL_FRAGMENT_SHADER, features, fragmentShader)};
+    for (GLuint shader : shaders) glAttachShader(program.name, shader);
     const char* attributes[4] = {"vertexPosition", "vertexTexCoord", "vertexColour", "vertexFogDistance"};
-    for (GLuint i = 0; i < 4; ++i) glBindAttribLocation(es.program, i, attributes[i]);
-    glLinkProgram(es.program);
+    for (GLuint i = 0; i < 4; ++i) glBindAttribLocation(program.name, i, attributes[i]);
+    glLinkProgram(program.name);
     for (GLuint shader : shaders) glDeleteShader(shader);
-    glGenBuffers(1, &es.vertexBuffer);
-    glGenBuffers(1, &es.indexBuffer);
-    glBindBuffer(GL_ARRAY_BUFFER, es.vertexBuffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, es.indexBuffer);
+}
+
+// Made as the context starts: the buffers, the white texture, and the programs the 2D preset's
+// sprites and text are drawn with and an untextured one.
+void makeEsObjects() {
+    memset(programs, 0, sizeof programs);
+    for (uint32_t features : {textured | clampBorder, textured, 0u}) makeProgram(features);
+    glGenBuffers(1, &vertexBuffer);
+    glGenBuffers(1, &indexBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), (const void*)offsetof(Vertex, position));
     glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), (const void*)offsetof(Vertex, texCoord));
     glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex), (const void*)offsetof(Vertex, color));
@@ -470,18 +524,39 @@ void makeEsObjects() {
     lineWidthRange[1] = 0;
 }
 
-void useProgram() {
-    if (es.inUse) return;
-    es.inUse = true;
+// Puts the program of a set of features in use, made and readied when first needed.
+Program& useProgram(uint32_t features) {
+    Program& program = programs[features];
+    if (program.name == 0) makeProgram(features);
+    glUseProgram(program.name);
+    if (program.ready) return program;
+    program.ready = true;
     GLint linked = GL_FALSE;
-    glGetProgramiv(es.program, GL_LINK_STATUS, &linked);
-    if (!linked) zglReport("the layer's shader program did not link: nothing is drawn", 0);
-    glUseProgram(es.program);
-    es.terms = glGetUniformLocation(es.program, "terms");
-    es.clampBox = glGetUniformLocation(es.program, "clampBox");
-    es.alphaTest = glGetUniformLocation(es.program, "alphaTest");
-    es.fog = glGetUniformLocation(es.program, "fog");
-    es.fogColor = glGetUniformLocation(es.program, "fogColour");
+    glGetProgramiv(program.name, GL_LINK_STATUS, &linked);
+    if (!linked) zglReport("a shader program of the layer did not link: nothing is drawn with it", features);
+    program.terms = glGetUniformLocation(program.name, "terms");
+    program.texelBox = glGetUniformLocation(program.name, "texelBox");
+    program.borderAlpha = glGetUniformLocation(program.name, "borderAlpha");
+    program.alphaTest = glGetUniformLocation(program.name, "alphaTest");
+    program.fog = glGetUniformLocation(program.name, "fog");
+    program.fogColor = glGetUniformLocation(program.name, "fogColour");
+    memset(&program.sent, 0xFF, sizeof program.sent);  // a NaN pattern: unlike any value sent
+    return program;
+}
+
+Program* program;  // the program in use
+
+// Sends what the program in use lacks of its uniforms (a program keeps its own between uses).
+void sendUniforms(Program& p, const Uniforms& u) {
+#define CHANGED(field) (memcmp(&u.field, &p.sent.field, sizeof u.field) != 0)
+    if (p.terms >= 0 && CHANGED(terms)) glUniform4fv(p.terms, 2, u.terms);
+    if (p.texelBox >= 0 && CHANGED(texelBox)) glUniform4fv(p.texelBox, 1, u.texelBox);
+    if (p.borderAlpha >= 0 && CHANGED(borderAlpha)) glUniform1f(p.borderAlpha, u.borderAlpha);
+    if (p.alphaTest >= 0 && CHANGED(alphaTest)) glUniform4fv(p.alphaTest, 1, u.alphaTest);
+    if (p.fog >= 0 && CHANGED(fog)) glUniform4fv(p.fog, 1, u.fog);
+    if (p.fogColor >= 0 && CHANGED(fogColor)) glUniform4fv(p.fogColor, 1, u.fogColor);
+#undef CHANGED
+    p.sent = u;
 }
 
 void setCapability(GLenum cap, uint8_t on) {
@@ -504,11 +579,8 @@ void apply(const DrawState& d, bool draw) {
     clearPartKnown = true;
     if (!draw) return;
     if (CHANGED(drawPartKnown, texture)) glBindTexture(GL_TEXTURE_2D, d.texture);
-    if (CHANGED(drawPartKnown, terms)) glUniform4fv(es.terms, 2, d.terms);
-    if (CHANGED(drawPartKnown, clampBox)) glUniform4fv(es.clampBox, 1, d.clampBox);
-    if (CHANGED(drawPartKnown, alphaTest)) glUniform4fv(es.alphaTest, 1, d.alphaTest);
-    if (CHANGED(drawPartKnown, fog)) glUniform4fv(es.fog, 1, d.fog);
-    if (CHANGED(drawPartKnown, fogColor)) glUniform4fv(es.fogColor, 1, d.fogColor);
+    if (CHANGED(drawPartKnown, program)) program = &useProgram(d.program);
+    sendUniforms(*program, d.uniforms);
     if (CHANGED(drawPartKnown, blend)) setCapability(GL_BLEND, d.blend);
     if (CHANGED(drawPartKnown, blendSource) || CHANGED(drawPartKnown, blendDestination))
         glBlendFunc(d.blendSource, d.blendDestination);
@@ -541,7 +613,6 @@ void drawCommands() {
             glClear(c.clearMask);
             continue;
         }
-        useProgram();
         apply(c.state, true);
         glDrawElements(c.mode, (GLsizei)c.indexCount, GL_UNSIGNED_SHORT,
                        (const void*)(uintptr_t)(c.firstIndex * sizeof(GLushort)));
