@@ -14,10 +14,11 @@
 // here and keeps it with its colour, texture coordinate and eye distance; glEnd makes triangles or
 // lines of the primitive and adds them to a list of draws, each with the state it needs; a draw
 // with the same state as the one before it joins it. The list is drawn (one upload of the frame's
-// vertices, then one ES draw for each run of equal state, one small shader program covering texturing
-// and its environment, GL_CLAMP, alpha test and fog) by zglFlush, and first by every call that
-// changes what a waiting draw reads (a texture's pixels or parameters, its deletion) or reads what
-// it draws (glReadPixels, glFinish, glFlush).
+// vertices, then one ES draw for each run of equal state, by one small shader source covering
+// texturing and its environment, GL_CLAMP, alpha test and fog, built for just the features each
+// draw needs) by zglFlush, and first by every call that changes what a waiting draw reads (a
+// texture's pixels or parameters, its deletion) or reads what it draws (glReadPixels, glFinish,
+// glFlush).
 //
 // What it does and does not do, where GL would do more:
 //   primitives  glBegin/glEnd of GL_QUADS, GL_QUAD_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP,
