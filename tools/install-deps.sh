@@ -4,7 +4,8 @@
 #
 # Usage: install-deps.sh [run|web|dist|package|package-check|test]
 #   run            building and playing the game, and its unit suites (make, make run, make check,
-#                  make install): the compiler, CMake, SDL2, GL, FreeType, fontconfig, Xlib, GoogleTest,
+#                  make install): the compiler, CMake, SDL2, GL, GL ES 2 and EGL (the page's GL layer
+#                  runs on them in the unit suites), FreeType, fontconfig, Xlib, GoogleTest,
 #                  clang-format (make check holds the README's figure of its verdict)
 #   web            run, plus the browser build and its site (make web, make serve): emscripten, brotli
 #   dist           the release tarball (make dist): xz
@@ -21,7 +22,7 @@
 set -e
 group=${1:-test}
 run="cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
- libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev libxi-dev fonts-liberation2 googletest libgtest-dev libpng-dev
+ libgles-dev libegl-dev libfreetype-dev libfontconfig-dev libx11-dev libxrandr-dev libxi-dev fonts-liberation2 googletest libgtest-dev libpng-dev
  clang-format"
 web="emscripten brotli"
 # The real binary under a private X server, driven and looked at from outside.

@@ -3,10 +3,11 @@
 //
 // The page's one canvas (#canvas) is the one window a program can have. The page's mouse, touch,
 // key, focus and visibility events are handed to the front end as they come (a hidden page is a
-// minimised window); the GL context is made through EGL so that the browser's GL 1.1 emulation
-// starts; presenting a frame hands control back to the page until its next animation frame.
+// minimised window); the canvas's WebGL context is made through EGL and handed to the GL layer
+// (gl_layer.h), which draws the program's GL 1.1 with it; presenting a frame draws what the layer
+// holds and hands control back to the page until its next animation frame.
 #include "platform/backend.h"
-#include "platform/web/gl_compat.h"
+#include "platform/web/gl_layer.h"
 
 #include <EGL/egl.h>
 #include <emscripten.h>
@@ -26,7 +27,7 @@ static uint32_t buttonsHeld;   // bit per button: the canvas keeps the pointer w
 static bool playerPressedKey;  // since the last window was made
 static double lastYield;
 
-static bool startEgl();
+static bool startEgl(int32_t width, int32_t height);
 
 // --- The page ------------------------------------------------------------------------------
 
@@ -85,7 +86,7 @@ EM_ASYNC_JS(void, waitForAnimationFrame, (const char* markShown), {
 // clang-format on
 
 static void yieldToPage(const char* markShown = nullptr) {
-    compatFlush();  // the page sees every quad drawn before it has its turn
+    zglFlush();  // the page sees everything drawn before it has its turn
     waitForAnimationFrame(markShown);
     lastYield = emscripten_get_now();
 }
@@ -146,7 +147,7 @@ enum { pageTurnMs = 20 };
 static uint32_t primitivesAtSwap;
 
 static void givePageItsTurn() {
-    if (emscripten_get_now() - lastYield < pageTurnMs || compatPrimitivesDrawn() != primitivesAtSwap) return;
+    if (emscripten_get_now() - lastYield < pageTurnMs || zglPrimitivesDrawn() != primitivesAtSwap) return;
     emscripten_sleep(0);
     lastYield = emscripten_get_now();
 }
@@ -158,7 +159,7 @@ void backendPumpEvents() {
 
 // The page's events run while the program sleeps; a hidden page gets no animation frames to wait for.
 void backendWaitEvents(uint32_t timeoutMs) {
-    compatFlush();
+    zglFlush();
     emscripten_sleep(timeoutMs);
     lastYield = emscripten_get_now();
 }
@@ -410,9 +411,9 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     }
     installCallbacks();
     usePageClockIfAsked();
-    compatBeforeUpload = givePageItsTurn;
+    zglBeforeUpload = givePageItsTurn;
     sizeCanvas(spec->clientWidth, spec->clientHeight);
-    if (!startEgl()) {
+    if (!startEgl(spec->clientWidth, spec->clientHeight)) {
         platformSetError("cannot create a WebGL context: the browser offers none");
         return false;
     }
@@ -469,21 +470,26 @@ void backendResizeWindow(int32_t slot, int32_t clientWidth, int32_t clientHeight
 // (the viewport of WM_SIZE) before it asks for its context.
 static EGLContext canvasContext = EGL_NO_CONTEXT;
 
-// The WebGL context's own attributes, beyond EGL's:
-// - WebGL clears the canvas after showing it unless asked to keep its pixels, which costs a copy of
-//   every frame. Only a page whose tests read frames back after they were shown (Module.keepFrames)
-//   asks for that; nothing else reads them.
-// - emscripten turns on every extension the browser has, one blocking query each (a few hundred
-//   milliseconds of the start in a software renderer); the GL emulation uses none of them.
+// The WebGL context's own attribute, beyond EGL's: WebGL clears the canvas after showing it unless
+// asked to keep its pixels, which costs a copy of every frame. Only a page whose tests read frames
+// back after they were shown (Module.keepFrames) asks for that; nothing else reads them. (No
+// extension is turned on: the GL layer uses none.)
 // clang-format off
 EM_JS(void, setContextAttributes, (), {
     EGL.contextAttributes.preserveDrawingBuffer = !!Module.keepFrames;
-    EGL.contextAttributes.enableExtensionsByDefault = false;
 });
 // clang-format on
 
-static bool startEgl() {
+// clang-format off
+EM_JS(void, markPage, (const char* name), { performance.mark(UTF8ToString(name)); });
+// clang-format on
+
+// The layer starts with the context, at GL's initial state, its viewport the canvas. The making of
+// the context is marked in the page's performance timeline ("zelmo: making the WebGL context", then
+// "zelmo: WebGL context made"): the browser's part of a start that a page's budgets set apart.
+static bool startEgl(int32_t width, int32_t height) {
     if (canvasContext != EGL_NO_CONTEXT) return true;
+    markPage("zelmo: making the WebGL context");
     setContextAttributes();
     EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return false;
@@ -500,7 +506,8 @@ static bool startEgl() {
     eglDisplay = display;
     eglSurface = surface;
     canvasContext = context;
-    compatBatchQuads(1);  // the emulation's set-up for each quad costs more than the quad
+    zglStart(width, height);
+    markPage("zelmo: WebGL context made");
     return true;
 }
 
@@ -520,9 +527,9 @@ void backendDeleteContext() {}
 // "zelmo: first picture" in the page's performance timeline, which a page's budgets read.
 void backendSwapBuffers(int32_t) {
     static bool pictureShown;
-    compatFlush();
+    zglFlush();
     eglSwapBuffers(eglDisplay, eglSurface);
-    primitivesAtSwap = compatPrimitivesDrawn();
+    primitivesAtSwap = zglPrimitivesDrawn();
     bool firstPicture = !pictureShown && primitivesAtSwap > 0;
     pictureShown = pictureShown || firstPicture;
     yieldToPage(firstPicture ? "zelmo: first picture" : nullptr);

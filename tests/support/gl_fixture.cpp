@@ -56,7 +56,13 @@ void drawQuad(float left, float top, float right, float bottom) {
 const uint32_t glStateCaps[10] = {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST,  GL_CULL_FACE,    GL_ALPHA_TEST,
                                   GL_LIGHTING,   GL_FOG,   GL_LINE_SMOOTH, GL_SCISSOR_TEST, GL_DITHER};
 
-GlState readGlState() {
+GlState readGlState(const GlQueries* through) {
+    static const GlQueries gl = {glIsEnabled, glGetIntegerv, glGetFloatv, glGetTexEnviv};
+    // GL's names below stand for the calls read through.
+    auto glIsEnabled = (through ? through : &gl)->isEnabled;
+    auto glGetIntegerv = (through ? through : &gl)->getIntegerv;
+    auto glGetFloatv = (through ? through : &gl)->getFloatv;
+    auto glGetTexEnviv = (through ? through : &gl)->getTexEnviv;
     GlState s = {};
     for (int i = 0; i < 10; ++i) s.enabled[i] = glIsEnabled(glStateCaps[i]) == GL_TRUE;
     glGetIntegerv(GL_MATRIX_MODE, &s.matrixMode);

@@ -38,7 +38,14 @@ struct GlState {
     int32_t packAlignment, unpackAlignment, viewport[4];
     float color[4], clearColor[4], lineWidth;
 };
-GlState readGlState();
+// The calls readGlState reads through (GL's types): GL's own unless given, or another GL's.
+struct GlQueries {
+    uint8_t (*isEnabled)(uint32_t cap);
+    void (*getIntegerv)(uint32_t name, int32_t* values);
+    void (*getFloatv)(uint32_t name, float* values);
+    void (*getTexEnviv)(uint32_t target, uint32_t name, int32_t* values);
+};
+GlState readGlState(const GlQueries* through = nullptr);
 // The fields that differ, one "name: expected -> actual" line each; empty when none do.
 std::string glStateDifferences(const GlState& expected, const GlState& actual);
 

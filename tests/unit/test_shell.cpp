@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "app/app.h"
 #include "gl_fixture.h"
@@ -192,16 +193,17 @@ TEST_F(WindowProcTest, MoveStoresTheOuterPosition) {
 
 class ShellWindowTest : public GlTest {};
 
+// The first value of a state variable (room for all of a matrix's: GL writes every one).
 GLfloat floatState(GLenum name) {
-    GLfloat value = -1;
-    glGetFloatv(name, &value);
-    return value;
+    GLfloat values[16] = {-1};
+    glGetFloatv(name, values);
+    return values[0];
 }
 
 GLint intState(GLenum name) {
-    GLint value = -1;
-    glGetIntegerv(name, &value);
-    return value;
+    GLint values[16] = {-1};
+    glGetIntegerv(name, values);
+    return values[0];
 }
 
 TEST_F(ShellWindowTest, NewContextGetsTheDefaultStateAndNoPresetYet) {
@@ -241,10 +243,10 @@ struct Probe {
     int32_t x, y;
     uint8_t value;
 };
-void expectRed(std::initializer_list<Probe> probes) {
+void expectRed(const std::vector<Probe>& probes) {
     for (Probe p : probes) EXPECT_EQ(readPixel(p.x, p.y).r, p.value) << p.x << ", " << p.y;
 }
-void expectGreen(std::initializer_list<Probe> probes) {
+void expectGreen(const std::vector<Probe>& probes) {
     for (Probe p : probes) EXPECT_EQ(readPixel(p.x, p.y).g, p.value) << p.x << ", " << p.y;
 }
 
@@ -299,7 +301,7 @@ TEST_F(ShellWindowTest, FullscreenShowsThePictureInItsShapeBetweenBlackBarsAndAW
     // are black when it is presented, and the GL state is as the frame left it.
     struct {
         uint32_t pictureWidth, pictureHeight;
-        std::initializer_list<Probe> probes;
+        std::vector<Probe> probes;  // owns them: a list of a braced member would end with its statement
     } pictures[] = {{800, 400, {{400, 99, 0}, {400, 100, 255}, {400, 499, 255}, {400, 500, 0}, {0, 0, 0}}},
                     {400, 600, {{199, 300, 0}, {200, 300, 255}, {599, 300, 255}, {600, 300, 0}, {799, 599, 0}}}};
     for (const auto& picture : pictures) {
