@@ -26,6 +26,7 @@ struct Report {
 Report reports[maxReports];
 uint32_t reportCount;
 GLenum errorFlag = GL_NO_ERROR;
+bool started;  // a context is the layer's
 
 }  // namespace
 
@@ -1074,6 +1075,7 @@ void zglStart(int32_t width, int32_t height) {
     inPrimitive = false;
     vertexCount = indexCount = commandCount = 0;
     makeEsObjects();
+    started = true;
 }
 
 void zglFlush(void) { flush(); }
@@ -1607,6 +1609,18 @@ GLenum zglGetError(void) {
     if (error != GL_NO_ERROR) return error;
     flush();
     return glGetError();
+}
+
+const GLubyte* zglGetString(GLenum name) {
+    if (!started) return nullptr;
+    switch (name) {
+    case GL_VERSION: return (const GLubyte*)"1.1";
+    case GL_VENDOR: return (const GLubyte*)"zelmo";
+    case GL_RENDERER: return glGetString(GL_RENDERER);
+    case GL_EXTENSIONS: return (const GLubyte*)"";
+    }
+    zglSetError(GL_INVALID_ENUM);
+    return nullptr;
 }
 
 void zglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels) {

@@ -43,8 +43,8 @@
 //               transform, list, hint, lighting, polygon, pixel mode); glPopClientAttrib the pixel store.
 //   pixels      glPixelStorei: the alignments; the other names only at their initial values.
 //               glReadPixels: GL_RGBA and GL_RGB. glCopyPixels copies nothing (said on the console).
-//   queries     glGetIntegerv, glGetFloatv, glGetBooleanv, glIsEnabled, glGetTexEnviv and
-//               glGetError, converted between types as GL converts them.
+//   queries     glGetIntegerv, glGetFloatv, glGetBooleanv, glIsEnabled, glGetTexEnviv, glGetString
+//               and glGetError, converted between types as GL converts them.
 // A call, name or value outside this (a capability, a parameter, a format) is said once a context
 // on the console (standard error: "zelmo GL: ..."), and sets GL's error where GL would set one.
 //
@@ -139,6 +139,9 @@ void zglGetFloatv(GLenum name, GLfloat* values);
 void zglGetBooleanv(GLenum name, GLboolean* values);
 void zglGetTexEnviv(GLenum target, GLenum name, GLint* values);
 GLenum zglGetError(void);
+// GL_VERSION "1.1", GL_VENDOR "zelmo", GL_RENDERER the ES context's, GL_EXTENSIONS "": static
+// strings. Null before zglStart (no context, as GL answers) and for another name (GL_INVALID_ENUM).
+const GLubyte* zglGetString(GLenum name);
 
 void zglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels);
 void zglCopyPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum type);
@@ -208,6 +211,7 @@ void zglFinish(void);
 #define glGetBooleanv zglGetBooleanv
 #define glGetTexEnviv zglGetTexEnviv
 #define glGetError zglGetError
+#define glGetString zglGetString
 #define glReadPixels zglReadPixels
 #define glCopyPixels zglCopyPixels
 #define glFinish zglFinish
@@ -218,5 +222,5 @@ void zglFinish(void);
 #pragma GCC poison glColorMask glCullFace glFrontFace glPolygonOffset glStencilFunc glStencilMask glStencilOp
 #pragma GCC poison glClearStencil glTexSubImage2D glCopyTexImage2D glCopyTexSubImage2D glDrawArrays glDrawElements
 #pragma GCC poison glGetTexParameteriv glGetTexParameterfv glTexParameterf glTexParameterfv glTexParameteriv
-#pragma GCC poison glIsTexture glGetString glGetPointerv
+#pragma GCC poison glIsTexture glGetPointerv
 #endif

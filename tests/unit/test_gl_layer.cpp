@@ -564,6 +564,7 @@ TEST_F(GlLayerTest, WhatTheLayerLeavesUndoneIsSaidOnceAndErrorsAreGls) {
         {false, [](bool layer) { either(Fogi)(GL_FOG_MODE, GL_ONE), either(Fogf)(GL_FOG_DENSITY, -1); }},
         {false, [](bool layer) { either(TexEnvi)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ONE); }},
         {false, [](bool layer) { either(Hint)(GL_FOG_HINT, GL_ONE); }},
+        {false, [](bool layer) { EXPECT_NE(either(GetString)(GL_VERSION), nullptr), either(GetString)(GL_ONE); }},
         {false, [](bool layer) { either(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_ONE); }},
         {false,
          [](bool layer) { either(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR_MIPMAP_LINEAR); }},
