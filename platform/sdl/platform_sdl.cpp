@@ -39,6 +39,12 @@ static Display* xDisplay;  // the X connection under SDL's x11 driver, else null
 // window up), judged by the key watch (x11_keys.h); SDL's own key-down for it follows at once.
 static CorePress corePress = pressUnknown;
 static uint32_t destroyingXWindow;  // SDL still knows the window being destroyed
+// On Wayland the one window stays the program's across a switch (it is parked, see below) and keeps
+// the keyboard's focus, so a key SDL names it for while it is being remade, or that waited in the
+// queue when the program destroyed it, is the player's all the same: keys there name no window, and
+// go to the window of ours that is live when they are read, as a message queue gives keyboard input
+// to the window that has the focus when it is read.
+static bool keysNameNoWindow;
 
 // --- Translating SDL events ---------------------------------------------------------------
 
@@ -152,7 +158,7 @@ static bool handOver(const SDL_Event& event) {
         if (input.code == 0) return true;
         // SDL names no window for keys in the first moments after a new window takes the focus
         // (it confirms focus changes only after a while).
-        input.window = event.key.windowID ? slotFromId(event.key.windowID) : noWindowNamed;
+        input.window = event.key.windowID && !keysNameNoWindow ? slotFromId(event.key.windowID) : noWindowNamed;
         break;
     }
 
@@ -281,6 +287,7 @@ static bool startVideo() {
         catchQuitSignals(false);
         return false;
     }
+    keysNameNoWindow = videoDriverIs("wayland");
     // Last, so that no failure above leaves its X connection open.
     if (videoDriverIs("x11") && keyWatchStart(handOverKey)) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     return true;
