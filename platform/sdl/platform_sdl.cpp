@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <malloc.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -436,8 +437,16 @@ static void askForUnmappedWindow() {
 // termination signal ends the wait, and so does the deadline, after which the game goes on (the
 // window is asked for again from the pump and shows whenever the manager gets to it) and SDL is
 // told it is mapped so that it does not wait.
-static void mapBeforeSdlWaits(Window window) {
+// A fullscreen window says so before it is mapped, as a manager reads it then: SDL asks only once the
+// window is mapped, and weston's (Xwayland's) manager may take that request against what it read at
+// the map and then read the state again, and so lose it about every other time.
+static void mapBeforeSdlWaits(Window window, bool fullscreen) {
     if (!xDisplay || !window) return;
+    if (fullscreen) {
+        Atom state = XInternAtom(xDisplay, "_NET_WM_STATE_FULLSCREEN", False);
+        XChangeProperty(xDisplay, window, XInternAtom(xDisplay, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                        (unsigned char*)&state, 1);
+    }
     uint32_t start = platReadSystemClock(), asked = start;
     XMapRaised(xDisplay, window);
     while (!xWindowMapped(window)) {
@@ -464,7 +473,7 @@ static void mapBeforeSdlWaits(Window window) {
 void backendShowWindow(int32_t slot) {
     SDL_Window* sdl = natives[slot].sdl;
     if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN))
-        mapBeforeSdlWaits(natives[slot].xWindow);  // the parked window is
+        mapBeforeSdlWaits(natives[slot].xWindow, natives[slot].fullscreen);  // the parked window is
     // Without a window manager at its start SDL gives the window the focus itself, which fails while
     // it is not mapped yet; that error is no reason to end the program.
     XErrorHandler sdlHandler = xDisplay ? XSetErrorHandler(ignoreXError) : nullptr;
