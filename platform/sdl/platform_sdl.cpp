@@ -107,7 +107,8 @@ static bool buttonCode(uint8_t button, uint32_t* code) {
 
 // A key the X server reported to no window SDL delivers to (a window of ours destroyed, or none
 // while a switch's new window has not the focus yet): the player's all the same.
-static void handOverKey(const char* keyName, bool down) {
+static void handOverKey(uint32_t keycode, bool down) {
+    const char* keyName = keyWatchName(keycode);
     uint32_t key = keyName ? virtualKey(SDL_GetKeyFromName(keyName)) : 0;
     if (key) platformTakeInput({inputKey, noWindowNamed, key, down, false, 0, 0, false});
 }
@@ -125,7 +126,7 @@ static void takeCoreEvent(const XEvent& core) {
     if (core.type != KeyPress) return;
     CorePress judged = keyWatchClassify(core.xkey.keycode, (uint32_t)core.xkey.time);
     if (sdlKnows((uint32_t)core.xkey.window)) corePress = judged;
-    else if (judged == pressFresh) handOverKey(keyWatchName(core.xkey.keycode), true);
+    else if (judged == pressFresh) handOverKey(core.xkey.keycode, true);
 }
 
 // Hands one SDL event to the front end. False when the front end has no room for it.
