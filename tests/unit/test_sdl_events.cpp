@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <utility>
 #include <vector>
@@ -136,6 +137,20 @@ TEST_F(SdlEventTest, TheKeyWatchCountsEachRawPressOnceAndHandsOverThoseOfASwitch
     EXPECT_EQ(drain(), (std::vector<PlatMessage>{{mainWindow, WM_KEYDOWN, VK_F1, 1},
                                                  {mainWindow, WM_KEYDOWN, VK_F1, 1 | keyWasDown}}));
     keyWatchStop();
+}
+
+// A termination signal closes the window, unless the process started with it ignored (nohup).
+TEST_F(SdlEventTest, ATerminationSignalClosesTheWindowUnlessTheProcessStartedIgnoringIt) {
+    closeTestWindow();
+    platShutdown();  // the video system starts again, with the hangup ignored
+    signal(SIGHUP, SIG_IGN);
+    ASSERT_TRUE(createMainWindow(windowProc));
+    drain();
+    raise(SIGHUP);
+    EXPECT_EQ(drain(), std::vector<PlatMessage>{});
+    raise(SIGTERM);
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{mainWindow, WM_CLOSE, 0, 0}, {nullptr, WM_QUIT, 0, 0}}));
+    signal(SIGHUP, SIG_DFL);
 }
 
 TEST_F(SdlEventTest, AStallWithAHundredThousandMovesLosesNoButtonOrKeyAndKeepsTheLastPosition) {
