@@ -31,7 +31,12 @@ TEST(ZelmoMain, HelpVersionAndABadLineEndAtOnceAndOnlyARunPlays) {
     for (auto line : lines) {
         char* argv[] = {const_cast<char*>("zelmo"), const_cast<char*>(line.first), nullptr};
         platPostQuitMessage(7);
-        EXPECT_EQ(zelmoMain(2, argv), line.second) << line.first;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        int code = zelmoMain(2, argv);
+        std::string said = testing::internal::GetCapturedStdout();  // the CommandLine test reads it
+        said += testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, line.second) << line.first;
         PlatMessage waiting;
         EXPECT_EQ(platPeekMessage(&waiting), line.second != 7) << line.first;
     }
