@@ -501,7 +501,10 @@ void backendShowWindow(int32_t slot) {
         XSync(xDisplay, False);
         XSetErrorHandler(sdlHandler);
     }
-    if (modeHolder && userModeStore && modeHolder == holderOf(natives[slot])) userModeLeft(*userModeStore, modeHolder);
+    if (modeHolder && userModeStore && modeHolder == holderOf(natives[slot])) {
+        SDL_DisplayMode temporary = closestMode();
+        userModeLeft(*userModeStore, modeHolder, temporary.w, temporary.h);
+    }
 }
 
 void backendDestroyWindow(int32_t slot) {

@@ -86,11 +86,14 @@ DisplayState userModeHold(const ModeStore& store, uint32_t self) {
     return known(record.user) ? record.user : DisplayState{};
 }
 
-void userModeLeft(const ModeStore& store, uint32_t self) {
+void userModeLeft(const ModeStore& store, uint32_t self, int32_t width, int32_t height) {
     if (!store.lock()) return;
     ModeRecord record = readRecord(store);
-    if (holds(record, self)) {
-        record.left = store.current(&record.stamp);
+    uint32_t stamp = 0;
+    DisplayState current = store.current(&stamp);
+    if (holds(record, self) && current.width == width && current.height == height) {
+        record.left = current;
+        record.stamp = stamp;
         writeRecord(store, record);
     }
     store.unlock();

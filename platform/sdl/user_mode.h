@@ -58,8 +58,9 @@ struct ModeStore {
 // 0 x 0 when the store or the current set-up cannot be had (nothing is held then). Holding twice is
 // holding once; a record full of live holders takes no more (the copy still gets the user's set-up).
 DisplayState userModeHold(const ModeStore& store, uint32_t self);
-// After self's switch: notes the display as self left it, and when.
-void userModeLeft(const ModeStore& store, uint32_t self);
+// After self's switch to the temporary mode of width x height pixels: notes the display as self left
+// it, and when; unless another copy has changed it since (it is in another mode).
+void userModeLeft(const ModeStore& store, uint32_t self, int32_t width, int32_t height);
 // Drops self from the record. While another holder is alive the display stays in (or goes back to)
 // the set-up last left; otherwise it returns to the user's, the recorded one or, with no record left,
 // the one this copy was given (user). The last holder out leaves no record.

@@ -81,7 +81,7 @@ void play(const std::vector<Step>& steps) {
             if (step.action == recordIs && value >= 100) fake.marked.insert(value);  // full()'s live holders
         fake.reachable = step.action != unreachable;
         if (step.action == hold || step.action == unreachable) given = userModeHold(store, step.copy);
-        if (step.action == left) userModeLeft(store, step.copy);
+        if (step.action == left) userModeLeft(store, step.copy, small.width, small.height);
         if (step.action == letGo || step.action == unreachable) userModeLetGo(store, step.copy, other);
         if (step.action == killed) fake.marked.erase(step.copy);  // its window went with its connection
         if (step.action == userChose) fake.mode = step.after, ++fake.stamp;
@@ -101,7 +101,7 @@ TEST(UserMode, TheLastCopyOutReturnsTheDisplayWhateverTheOrder) {
               {left, 11, small, none, small, rec(desk, small, 1, {11})},
               {hold, 22, small, desk, small, rec(desk, small, 1, {11, 22})},  // not the display's set-up
               {hold, 22, small, desk, small, rec(desk, small, 1, {11, 22})},  // holding twice is once
-              {left, 22, small, none, small, rec(desk, small, 1, {11, 22})},
+              {left, 22, older ? back : small, none, older ? back : small, rec(desk, small, 1, {11, 22})},  // late
               {letGo, first, older ? back : small, none, small, rec(desk, small, older ? 3 : 1, {33 - first})},
               {letGo, 33 - first, older ? small : back, none, desk, {}}});
         EXPECT_EQ(fake.marked.size(), 0u);
