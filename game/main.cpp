@@ -5,10 +5,15 @@
 #include "game/assets.h"
 #include "game/rules.h"
 
-int main(int argc, char** argv) {
+// The whole program, as main runs it; apart from main so that a test program (which has its own) can.
+int zelmoMain(int argc, char** argv) {
     // ZELMO_VERSION is the build's one version (the project's, in CMakeLists.txt).
     static const AppAbout about = {"zelmo", ZELMO_VERSION,
                                    "Mouse-driven arcade game: steer a homing charge and toast the critters."};
     int code = appReadCommandLine(argc, argv, about);
     return code != appRun ? code : (int)appMain(gameScenes, appIconFile, gameStateParts);
 }
+
+#ifndef ZELMO_TEST_PROGRAM
+int main(int argc, char** argv) { return zelmoMain(argc, argv); }
+#endif

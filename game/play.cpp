@@ -39,13 +39,19 @@ int32_t rounded(float value) { return (int32_t)roundToInt(value); }
 
 bool firstWalkPicture(uint32_t now) { return now % walkCycle < walkHalf; }
 
-// The mouse in virtual pixels, through the box the picture is shown in (a bar left of it or above
-// maps to its edge). A window without a client area keeps the last mapping.
+// One axis of the mouse: a client pixel's offset into the box of side pixels, scaled to virtual
+// pixels; a bar on either side (or a place past the client area) maps to the box's nearest edge.
+uint32_t intoBox(int32_t offset, int32_t side, uint32_t virtualSide) {
+    uint32_t scaled = virtualSide * (uint32_t)(offset > 0 ? offset : 0) / (uint32_t)side;
+    return scaled < virtualSide ? scaled : virtualSide - 1;
+}
+
+// The mouse in virtual pixels, through the box the picture is shown in. A window without a client
+// area keeps the last mapping.
 void mapMouse() {
     if (shownRect.width <= 0 || shownRect.height <= 0) return;
-    int32_t x = (int32_t)inputState.mouseX - shownRect.x, y = (int32_t)inputState.mouseY - shownRect.y;
-    virtualMouse.x = displayConfig.width * (uint32_t)(x > 0 ? x : 0) / (uint32_t)shownRect.width;
-    virtualMouse.y = displayConfig.height * (uint32_t)(y > 0 ? y : 0) / (uint32_t)shownRect.height;
+    virtualMouse.x = intoBox((int32_t)inputState.mouseX - shownRect.x, shownRect.width, displayConfig.width);
+    virtualMouse.y = intoBox((int32_t)inputState.mouseY - shownRect.y, shownRect.height, displayConfig.height);
 }
 
 void drawField() {

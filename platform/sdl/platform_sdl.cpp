@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <malloc.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -21,6 +22,8 @@ struct NativeWindow {
 };
 
 static NativeWindow natives[maxWindows];
+// How the mode record names a window: by its X window (what other copies can look up), else by SDL's id.
+static uint32_t holderOf(const NativeWindow& window) { return window.xWindow ? window.xWindow : window.id; }
 // On Wayland SDL 2.26 leaves a destroyed window's libdecor frame (its client-side decoration)
 // alive and pointing at the freed window, so the compositor's next configure for it (sent as soon
 // as another window takes the focus) crashes. There a window is never destroyed while the video
@@ -30,8 +33,8 @@ static SDL_Window* parked;
 static SDL_GLContext context;
 static SDL_DisplayMode wantedMode;
 static bool wantedModeSet;
-static ScreenSize userMode;                  // what the display returns to, while this copy holds a temporary mode
-static uint32_t modeHolder;                  // the X window that holds it for this copy, 0 while none does
+static DisplayState userMode;                // what the display returns to, while this copy holds a temporary mode
+static uint32_t modeHolder;                  // the window that holds it for this copy (X's), 0 while none does
 static volatile sig_atomic_t quitSignalled;  // a termination signal came, not yet handed over
 
 static Display* xDisplay;  // the X connection under SDL's x11 driver, else null
@@ -39,6 +42,12 @@ static Display* xDisplay;  // the X connection under SDL's x11 driver, else null
 // window up), judged by the key watch (x11_keys.h); SDL's own key-down for it follows at once.
 static CorePress corePress = pressUnknown;
 static uint32_t destroyingXWindow;  // SDL still knows the window being destroyed
+// On Wayland the one window stays the program's across a switch (it is parked, see below) and keeps
+// the keyboard's focus, so a key SDL names it for while it is being remade, or that waited in the
+// queue when the program destroyed it, is the player's all the same: keys there name no window, and
+// go to the window of ours that is live when they are read, as a message queue gives keyboard input
+// to the window that has the focus when it is read.
+static bool keysNameNoWindow;
 
 // --- Translating SDL events ---------------------------------------------------------------
 
@@ -100,7 +109,8 @@ static bool buttonCode(uint8_t button, uint32_t* code) {
 
 // A key the X server reported to no window SDL delivers to (a window of ours destroyed, or none
 // while a switch's new window has not the focus yet): the player's all the same.
-static void handOverKey(const char* keyName, bool down) {
+static void handOverKey(uint32_t keycode, bool down) {
+    const char* keyName = keyWatchName(keycode);
     uint32_t key = keyName ? virtualKey(SDL_GetKeyFromName(keyName)) : 0;
     if (key) platformTakeInput({inputKey, noWindowNamed, key, down, false, 0, 0, false});
 }
@@ -118,7 +128,7 @@ static void takeCoreEvent(const XEvent& core) {
     if (core.type != KeyPress) return;
     CorePress judged = keyWatchClassify(core.xkey.keycode, (uint32_t)core.xkey.time);
     if (sdlKnows((uint32_t)core.xkey.window)) corePress = judged;
-    else if (judged == pressFresh) handOverKey(keyWatchName(core.xkey.keycode), true);
+    else if (judged == pressFresh) handOverKey(core.xkey.keycode, true);
 }
 
 // Hands one SDL event to the front end. False when the front end has no room for it.
@@ -152,7 +162,7 @@ static bool handOver(const SDL_Event& event) {
         if (input.code == 0) return true;
         // SDL names no window for keys in the first moments after a new window takes the focus
         // (it confirms focus changes only after a while).
-        input.window = event.key.windowID ? slotFromId(event.key.windowID) : noWindowNamed;
+        input.window = event.key.windowID && !keysNameNoWindow ? slotFromId(event.key.windowID) : noWindowNamed;
         break;
     }
 
@@ -232,6 +242,12 @@ static bool videoDriverIs(const char* name) {
     return driver && strcasecmp(driver, name) == 0;
 }
 
+// What a start of the video system that failed leaves behind.
+static void undoStart() {
+    catchQuitSignals(false);
+    userModeGuardEnd();
+}
+
 static bool startVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
     // The GL driver's frame buffers come and go with every window and size; a fixed threshold keeps
@@ -253,9 +269,12 @@ static bool startVideo() {
     }
     if (!asked && !getenv("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The guardian that gives the display back however this copy ends (user_mode.h) starts before
+    // anything of the display's is open, and with the signals' dispositions the user gave.
+    if (getenv("DISPLAY") && (!asked || strcasecmp(asked, "x11") == 0)) userModeGuardStart();
     catchQuitSignals(true);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        catchQuitSignals(false);
+        undoStart();
         // Name the system that was tried: SDL tries Wayland when asked to, or when there is no X server.
         bool wayland = asked ? strcasecmp(asked, "wayland") == 0 : !getenv("DISPLAY");
         platformSetError(wayland ? "cannot open a display (%s); is WAYLAND_DISPLAY set to a running compositor?"
@@ -270,7 +289,7 @@ static bool startVideo() {
         if (getenv("DISPLAY")) platformSetError(noDisplay);
         else platformSetError("no display available: is WAYLAND_DISPLAY set to a running compositor?");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        catchQuitSignals(false);
+        undoStart();
         return false;
     }
     // Holding our own reference to the GL library keeps SDL from unloading it (and, with EGL,
@@ -278,11 +297,15 @@ static bool startVideo() {
     if (SDL_GL_LoadLibrary(nullptr) != 0) {
         platformSetError("cannot load OpenGL: %s", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        catchQuitSignals(false);
+        undoStart();
         return false;
     }
+    bool x11 = videoDriverIs("x11");
+    keysNameNoWindow = videoDriverIs("wayland");
+    userModeStore = x11 ? &xModeStore : nullptr;  // only X lets a program change the display's mode
+    if (!x11) userModeGuardEnd();
     // Last, so that no failure above leaves its X connection open.
-    if (videoDriverIs("x11") && keyWatchStart(handOverKey)) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    if (x11 && keyWatchStart(handOverKey)) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     return true;
 }
 
@@ -301,21 +324,24 @@ static SDL_DisplayMode closestMode() {
     return closest;
 }
 
-// Before a fullscreen window of ours takes the temporary mode: which mode is the user's. SDL takes
+// Before a fullscreen window of ours takes the temporary mode: which set-up is the user's. SDL takes
 // the mode the display had when it started, which is another copy's temporary one while that copy
-// runs; user_mode.h says how the copies share the user's.
-static void holdTemporaryMode(uint32_t xWindow) {
-    if (modeHolder || !xWindow) return;
-    SDL_DisplayMode temporary = closestMode();
-    userMode = userModeHold(xModeStore, xWindow, {temporary.w, temporary.h});
-    if (userMode.width > 0) modeHolder = xWindow;
+// runs; user_mode.h says how the copies share the user's. The guardian learns who holds.
+static void holdTemporaryMode(uint32_t holder) {
+    if (modeHolder || !userModeStore) return;
+    userMode = userModeHold(*userModeStore, holder);
+    if (userMode.width <= 0) return;
+    modeHolder = holder;
+    userModeGuardHolding(holder, userMode);
 }
 
-// After SDL has left the temporary mode (for the mode SDL took as the desktop's): the user's mode,
-// or the temporary one again while another copy is still fullscreen in it.
+// After SDL has left the temporary mode (for the mode SDL took as the desktop's, with the millimetres
+// SDL scaled): the user's whole set-up, or the temporary one again while another copy is still
+// fullscreen in it.
 static void returnToUserMode() {
-    if (!modeHolder) return;
-    userModeLetGo(xModeStore, modeHolder, userMode);
+    if (!modeHolder || !userModeStore) return;
+    userModeLetGo(*userModeStore, modeHolder, userMode);
+    userModeGuardHolding(0, {});
     modeHolder = 0;
 }
 
@@ -386,7 +412,7 @@ bool backendCreateWindow(int32_t slot, const PlatWindowSpec* spec) {
     }
     uint32_t xWindow = xWindowOf(sdl);
     if (spec->fullscreen && wantedModeSet) {
-        holdTemporaryMode(xWindow);
+        holdTemporaryMode(holderOf({sdl, SDL_GetWindowID(sdl), true, xWindow}));
         SDL_DisplayMode mode = closestMode();
         SDL_SetWindowDisplayMode(sdl, &mode);
     }
@@ -429,8 +455,16 @@ static void askForUnmappedWindow() {
 // termination signal ends the wait, and so does the deadline, after which the game goes on (the
 // window is asked for again from the pump and shows whenever the manager gets to it) and SDL is
 // told it is mapped so that it does not wait.
-static void mapBeforeSdlWaits(Window window) {
+// A fullscreen window says so before it is mapped, as a manager reads it then: SDL asks only once the
+// window is mapped, and weston's (Xwayland's) manager may take that request against what it read at
+// the map and then read the state again, and so lose it about every other time.
+static void mapBeforeSdlWaits(Window window, bool fullscreen) {
     if (!xDisplay || !window) return;
+    if (fullscreen) {
+        Atom state = XInternAtom(xDisplay, "_NET_WM_STATE_FULLSCREEN", False);
+        XChangeProperty(xDisplay, window, XInternAtom(xDisplay, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                        (unsigned char*)&state, 1);
+    }
     uint32_t start = platReadSystemClock(), asked = start;
     XMapRaised(xDisplay, window);
     while (!xWindowMapped(window)) {
@@ -457,15 +491,19 @@ static void mapBeforeSdlWaits(Window window) {
 void backendShowWindow(int32_t slot) {
     SDL_Window* sdl = natives[slot].sdl;
     if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN))
-        mapBeforeSdlWaits(natives[slot].xWindow);  // the parked window is
+        mapBeforeSdlWaits(natives[slot].xWindow, natives[slot].fullscreen);  // the parked window is
     // Without a window manager at its start SDL gives the window the focus itself, which fails while
     // it is not mapped yet; that error is no reason to end the program.
     XErrorHandler sdlHandler = xDisplay ? XSetErrorHandler(ignoreXError) : nullptr;
-    SDL_ShowWindow(sdl);
+    SDL_ShowWindow(sdl);  // switches the mode of a fullscreen window
     SDL_RaiseWindow(sdl);
     if (xDisplay) {
         XSync(xDisplay, False);
         XSetErrorHandler(sdlHandler);
+    }
+    if (modeHolder && userModeStore && modeHolder == holderOf(natives[slot])) {
+        SDL_DisplayMode temporary = closestMode();
+        userModeLeft(*userModeStore, modeHolder, temporary.w, temporary.h);
     }
 }
 
@@ -557,6 +595,8 @@ void backendShutdown() {
     unmapped = {};
     keyWatchStop();
     returnToUserMode();
+    userModeGuardEnd();  // a clean end: nothing for it to do
+    userModeStore = nullptr;
     catchQuitSignals(false);
     if (parked) SDL_DestroyWindow(parked);
     parked = nullptr;

@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <stdlib.h>
+#include <string.h>
 
 static Display* x;  // the watch's own connection; raw events come to it whatever SDL reads
 static int inputOpcode;
@@ -24,10 +25,10 @@ static uint32_t destroyed[maxDestroyed];  // windows of ours this program destro
 static bool inGap;
 static uint32_t gapStart;
 static bool handedDown[256];  // pressed during a gap and handed over: its release is handed over too
-static void (*hand)(const char* keyName, bool down);
+void (*keyWatchHandOver)(uint32_t keycode, bool down);
 
-bool keyWatchStart(void (*handOver)(const char* keyName, bool down)) {
-    hand = handOver;
+bool keyWatchStart(void (*handOver)(uint32_t keycode, bool down)) {
+    keyWatchHandOver = handOver;
     x = XOpenDisplay(getenv("DISPLAY"));
     int event = 0, error = 0, major = 2, minor = 2;
     if (!x || !XQueryExtension(x, "XInputExtension", &inputOpcode, &event, &error) ||
@@ -48,6 +49,9 @@ void keyWatchStop() {
     if (x) XCloseDisplay(x);
     x = nullptr;
     rawSeen = inGap = false;
+    memset(recent, 0, sizeof recent);
+    memset(destroyed, 0, sizeof destroyed);
+    memset(handedDown, 0, sizeof handedDown);
 }
 
 void keyWatchWindow(uint32_t window) {
@@ -77,6 +81,27 @@ const char* keyWatchName(uint32_t keycode) {
     return symbol == NoSymbol ? nullptr : XKeysymToString(symbol);
 }
 
+void keyWatchTake(const KeyWatchEvent& event) {
+    if (event.kind == KeyWatchEvent::rawPress || event.kind == KeyWatchEvent::rawRelease) {
+        uint32_t keycode = event.code & 0xFF;
+        bool down = event.kind == KeyWatchEvent::rawPress, gap = inGap && event.time - gapStart < gapMs;
+        rawSeen = true;
+        if (down) recent[nextPress++ % recentPresses] = {keycode, event.time, gap};
+        if (gap ? down : handedDown[keycode] && !down) {
+            if (keyWatchHandOver) keyWatchHandOver(keycode, down);
+            handedDown[keycode] = down;
+        }
+    } else if (!destroyedByUs(event.code)) {
+        // The focus leaving a window this program destroys opens the gap (it may come back to it for
+        // a moment, as the window under the pointer, while the focus follows the pointer); a live
+        // window of ours taking the focus, or giving it to another program's, closes it.
+        inGap = false;
+    } else if (event.kind == KeyWatchEvent::focusOut && !inGap) {
+        inGap = true;
+        gapStart = event.time;
+    }
+}
+
 // One event of the watch's connection, in the server's order.
 static void take(XEvent& event) {
     if (event.xcookie.type != GenericEvent || event.xcookie.extension != inputOpcode ||
@@ -85,25 +110,12 @@ static void take(XEvent& event) {
     int type = event.xcookie.evtype;
     if (type == XI_RawKeyPress || type == XI_RawKeyRelease) {
         const XIRawEvent* raw = (const XIRawEvent*)event.xcookie.data;
-        uint32_t keycode = (uint32_t)raw->detail & 0xFF;
-        bool down = type == XI_RawKeyPress, gap = inGap && (uint32_t)raw->time - gapStart < gapMs;
-        rawSeen = true;
-        if (down) recent[nextPress++ % recentPresses] = {keycode, (uint32_t)raw->time, gap};
-        if (gap ? down : handedDown[keycode] && !down) {
-            if (const char* name = keyWatchName(keycode)) hand(name, down);
-            handedDown[keycode] = down;
-        }
+        keyWatchTake({type == XI_RawKeyPress ? KeyWatchEvent::rawPress : KeyWatchEvent::rawRelease,
+                      (uint32_t)raw->detail, (uint32_t)raw->time});
     } else if (type == XI_FocusIn || type == XI_FocusOut) {
         const XIFocusOutEvent* focus = (const XIFocusOutEvent*)event.xcookie.data;
-        // The focus leaving a window this program destroys opens the gap (it may come back to it for
-        // a moment, as the window under the pointer, while the focus follows the pointer); a live
-        // window of ours taking the focus, or giving it to another program's, closes it.
-        if (!destroyedByUs((uint32_t)focus->event)) {
-            inGap = false;
-        } else if (type == XI_FocusOut && !inGap) {
-            inGap = true;
-            gapStart = (uint32_t)focus->time;
-        }
+        keyWatchTake({type == XI_FocusIn ? KeyWatchEvent::focusIn : KeyWatchEvent::focusOut, (uint32_t)focus->event,
+                      (uint32_t)focus->time});
     }
     XFreeEventData(x, &event.xcookie);
 }
@@ -118,9 +130,10 @@ void keyWatchPump() {
 }
 
 CorePress keyWatchClassify(uint32_t keycode, uint32_t time) {
-    if (!x) return pressUnknown;
-    XSync(x, False);  // every raw event the server made before this press is here now
-    keyWatchPump();
+    if (x) {
+        XSync(x, False);  // every raw event the server made before this press is here now
+        keyWatchPump();
+    }
     if (!rawSeen) return pressUnknown;
     for (RawPress& press : recent) {
         if (press.keycode != keycode || press.time != time) continue;

@@ -21,15 +21,28 @@ enum CorePress {
 };
 
 // Opens the watch on the display DISPLAY names; each key pressed or released during a switch's gap
-// is handed over, by its key symbol's name ("F1", "Escape", "a"), to handOver. False when the
-// display has no X input extension 2.2.
-bool keyWatchStart(void (*handOver)(const char* keyName, bool down));
+// is handed over, by its keycode, to handOver. False when the display has no X input extension 2.2.
+bool keyWatchStart(void (*handOver)(uint32_t keycode, bool down));
+// Closes the watch and forgets every event it took.
 void keyWatchStop();
+
+// One event as the watch takes it: a raw press or release of a keycode, or the focus coming to or
+// leaving a window, at the server's time.
+struct KeyWatchEvent {
+    enum Kind { rawPress, rawRelease, focusIn, focusOut } kind;
+    uint32_t code;  // the keycode, or the window
+    uint32_t time;
+};
+// Test seams: what the watch does with each event of the server's, in the server's order
+// (keyWatchPump feeds it), and where it hands keys over (keyWatchStart sets it).
+void keyWatchTake(const KeyWatchEvent& event);
+extern void (*keyWatchHandOver)(uint32_t keycode, bool down);
 // A window of ours: its focus is followed. And one this program is about to destroy: the focus
 // leaving it opens a switch's gap, which the next window of ours taking the focus closes.
 void keyWatchWindow(uint32_t window);
 void keyWatchDestroying(uint32_t window);
-// What the core KeyPress of keycode at the server's time is.
+// What the core KeyPress of keycode at the server's time is, by the events taken so far (and, with
+// the watch open, every one the server made before it).
 CorePress keyWatchClassify(uint32_t keycode, uint32_t time);
 // Reads what the server has sent, handing over what a gap holds.
 void keyWatchPump();

@@ -1,9 +1,9 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# Fullscreen without a mode of the picture's shape shows it letterboxed. The user's display mode
-# comes back: under Xvfb at 1920x1080 with an 800x600 mode, two fullscreen
-# copies quit in either order (the one left keeps the temporary mode until it quits), a hangup, and
-# a copy killed outright followed by a normal run. Without XDG_RUNTIME_DIR, as in a root shell or a
+# Fullscreen without a mode of the picture's shape shows it letterboxed. The user's display comes
+# back, mode and millimetres, on one Xvfb at 1920x1080 with an 800x600 mode, through twenty ends of
+# one or two fullscreen copies (quits, signals, kills and crashes, either order), and a dead copy's
+# record yields to the user's own change. Without XDG_RUNTIME_DIR, as in a root shell or a
 # container: the copies share the user's mode on the display itself.
 # The command line leaves the mode alone: help (also with no display at all), version, an unknown
 # option and a stray argument; --window starts framed (under openbox) and F1 then takes the temporary mode.
@@ -62,6 +62,12 @@ answers extra 2 "zelmo: unexpected argument 'extra'; 'zelmo --help' lists the op
 
 shown_windows() { xdotool search --onlyvisible --class ZELMO 2>/dev/null | wc -l; }
 windows_shown() { [ "$(shown_windows)" -ge "$1" ]; }
+# The mode and the screen's millimetres, the user's as the script began; the guardians on this display.
+screen() { echo "$(mode) $(xdpyinfo | sed -n 's/.*pixels (\(.*\) millimeters).*/\1/p')"; }
+USER_SCREEN=$(screen)
+users() { [ "$(screen)" = "$USER_SCREEN" ]; }
+guardians() { for g in $(pgrep -x zelmo-guardian); do grep -qzx "DISPLAY=$DISPLAY" /proc/$g/environ 2>/dev/null && echo $g; done; }
+gone() { [ -z "$(guardians)" ]; }
 
 # start_copy N: starts a copy and waits until N of its windows are shown, in the temporary mode.
 start_copy() {
@@ -69,38 +75,39 @@ start_copy() {
     PID=$!
     wait_until 30 windows_shown "$1" && wait_until 20 mode_is 800x600 || echo "FAIL: copy $1 did not go fullscreen"
 }
-# quit_copy PID HOW: a signal, and waits for the end; EXIT_CODE has the code.
-quit_copy() { kill -"$2" "$1"; wait_exit "$1" 30; }
-# check_mode_back WHAT: the display returns to the user's mode.
-check_mode_back() {
-    wait_until 10 mode_is 1920x1080
-    check "$1" "$(mode)" 1920x1080
+# quit_copy PID HOW: a signal, or Escape held (in the newest window), and waits for the end; ENDED
+# is "ok" for code 0 or for the code of SIGKILL, SIGSEGV (ASan's 1) or SIGABRT.
+quit_copy() {
+    [ "$2" = Escape ] && press_key Escape || kill -"$2" "$1"
+    wait_exit "$1" 30
+    case "$2:$EXIT_CODE" in KILL:137 | SEGV:1 | SEGV:139 | ABRT:134 | *:0) ENDED=ok ;; *) ENDED="$2 $EXIT_CODE" ;; esac
 }
 
-for order in "first second" "second first"; do
-    start_copy 1; FIRST=$PID
-    start_copy 2; SECOND=$PID
-    set -- $order
-    [ "$1" = first ] && quit_copy $FIRST TERM || quit_copy $SECOND TERM
-    check "$order: the one that quits first ends with code 0" "$EXIT_CODE" 0
-    check "$order: the other is still fullscreen in the temporary mode" "$(mode)" 800x600
-    [ "$2" = second ] && quit_copy $SECOND TERM || quit_copy $FIRST TERM
-    check "$order: the other ends with code 0" "$EXIT_CODE" 0
-    check_mode_back "quit $order: the display is back at its mode"
+# Twenty ends on one display, as a player's lives for days: a copy, or two (older:newer, the older
+# quitting first; ~ the newer first) with the one left keeping 800x600. After each the user's mode
+# and millimetres (kills and crashes need no other copy: the guardian), and no guardian left.
+start_copy 1
+check "a guardian, in its own session, without a terminal" "$(echo $(ps -o sid=,tty= -p "$(guardians)"))" "$(guardians) ?"
+quit_copy $PID Escape
+for cycle in KILL SEGV TERM:KILL ~KILL:TERM ABRT HUP KILL:KILL Escape ~SEGV:KILL ~HUP:KILL TERM:TERM ~TERM:TERM KILL \
+    SEGV:Escape HUP ~ABRT:SEGV KILL:TERM Escape SEGV KILL; do
+    start_copy 1
+    set -- $PID ${cycle//:/ } && held="ok 800x600"
+    if [ $# = 3 ]; then  # to: the copy quitting first, the one left, how each quits
+        start_copy 2
+        [ "${2#\~}" = "$2" ] && set -- $1 $PID "$2" "$3" || set -- $PID $1 "${2#\~}" "$3"
+        quit_copy $1 "$3"
+        held="$ENDED $(mode)"
+        set -- $2 "$4"
+    fi
+    quit_copy $1 "$2"
+    start=$(date +%s%N)
+    wait_until 10 users
+    times="${times:-} $2:$((($(date +%s%N) - start) / 1000000))"
+    check "$cycle: the copy left holds 800x600, then the user's mode and size" "$held $ENDED $(screen)" "ok 800x600 ok $USER_SCREEN"
+    check_that "$cycle: no guardian left" wait_until 10 gone
 done
-
-start_copy 1
-quit_copy $PID HUP
-check "a hangup ends the run with code 0" "$EXIT_CODE" 0
-check_mode_back "after a hangup the display is back at its mode"
-
-# Killed outright, a copy leaves the temporary mode; the next copy still knows the user's.
-start_copy 1
-quit_copy $PID KILL
-check "killed outright, the display stays in the temporary mode" "$(mode)" 800x600
-start_copy 1
-quit_copy $PID TERM
-check_mode_back "the next copy returns it to the user's mode"
+echo "the display back after each end, from it (signal:ms):$times"
 
 # --window: a framed window, the mode left alone; F1 then goes fullscreen, in the temporary mode.
 start_window_manager || exit 1
@@ -116,6 +123,16 @@ check_that "zelmo --window, F1: fullscreen in the temporary mode" wait_until 20 
 newest_focused() { has_focus "$(window_of ZELMO)"; }
 wait_until 20 newest_focused
 check_escape "zelmo --window: Escape ends it with code 0" $PID 30
-check_mode_back "zelmo --window: the display is back at its mode"
+check "zelmo --window: the display is back at the user's mode and size" "$(screen)" "$USER_SCREEN"
+
+# A record whose holders died with their guardian yields to the user's own change since (back at
+# 1920x1080, then 800x600 chosen): the next copy leaves the display at 800x600.
+start_copy 1
+kill -KILL $(guardians) $PID
+wait $PID 2>/dev/null
+xrandr -s 0 && xrandr -s 800x600
+start_copy 1
+quit_copy $PID TERM
+check "a stale record: the display stays in the mode the user chose since" "$(mode)" 800x600
 
 finish

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The game's pictures: the committed files fit the catalogue, and loading them gives the textures
-// the game draws, checked in a real Mesa context.
+// the game draws, checked in a real Mesa context; and the program's main, which runs only natively.
 #include <gtest/gtest.h>
 #include <stdio.h>
 
@@ -20,7 +20,27 @@
 #include "shell/presets.h"
 #include "shell/window.h"
 
+int zelmoMain(int argc, char** argv);  // game/main.cpp, built here without its main
+
 namespace {
+
+// The program as main runs it: help, version and a bad line end at once, without the game (a quit
+// posted first still waits); a line that runs plays until that quit.
+TEST(ZelmoMain, HelpVersionAndABadLineEndAtOnceAndOnlyARunPlays) {
+    const std::pair<const char*, int> lines[] = {{"--help", 0}, {"--version", 0}, {"-x", 2}, {"-w", 7}};
+    for (auto line : lines) {
+        char* argv[] = {const_cast<char*>("zelmo"), const_cast<char*>(line.first), nullptr};
+        platPostQuitMessage(7);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        int code = zelmoMain(2, argv);
+        std::string said = testing::internal::GetCapturedStdout();  // the CommandLine test reads it
+        said += testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, line.second) << line.first;
+        PlatMessage waiting;
+        EXPECT_EQ(platPeekMessage(&waiting), line.second != 7) << line.first;
+    }
+}
 
 struct CataloguePicture {
     const char* file;

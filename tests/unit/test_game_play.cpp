@@ -486,12 +486,14 @@ TEST_F(GameTest, TheMouseMapsThroughTheShownBoxAndAWindowWithoutClientAreaKeepsT
         uint32_t width, height, mouseX, mouseY, x, y;
     } cases[] = {
         {0, 800, 600, 400, 300, 400, 300},   {0, 0, 0, 10, 10, 400, 300},  // no client area: the last mapping
-        {0, 400, 300, 400, 300, 800, 600},                                 // a window half as large: twice its position
+        {0, 400, 300, 200, 150, 400, 300},                                 // a window half as large: twice its position
         {0, 1600, 300, 800, 150, 400, 300},                                // a window stretches, whatever its shape
         {1, 1920, 1080, 960, 540, 400, 300},  // fullscreen 16:9: the box is 1440 x 1080 at x 240
         {1, 1920, 1080, 100, 1079, 0, 599},   // the left bar maps to the box's edge
+        {1, 1920, 1080, 1800, 0, 799, 0},     // the right one, and the bottom one below, to theirs
         {1, 1024, 768, 1023, 0, 799, 0},      // 4:3: the whole screen
         {1, 800, 1000, 400, 500, 400, 300},   // tall: bars above and below, the box at y 200
+        {1, 800, 1000, 0, 950, 0, 599},
     };
     uint32_t t = 16;
     for (const auto& c : cases) {

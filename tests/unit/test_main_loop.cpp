@@ -127,6 +127,17 @@ TEST_F(AppMainTest, EndOfTheTableEndsTheRunWithCodeZero) {
     inputState.keys['X'] = 0;
 }
 
+TEST_F(AppMainTest, AFontThatCannotBeHadIsSaidOnceAndTheRunGoesOn) {
+    std::vector<PlatFont*> taken;  // every font the platform holds: the program's cannot be made
+    for (PlatFont* font; (font = platCreateFont("Arial", 8, 400)) != nullptr;) taken.push_back(font);
+    planned = {{3, WM_CLOSE, 0}};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(appMain(testScenes, emptyIcon), 0u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "zelmo: too many fonts\n");
+    EXPECT_EQ(frames.size(), 3u);
+    for (PlatFont* font : taken) platDeleteFont(font);
+}
+
 TEST_F(AppMainTest, AnExplicitQuitCodeIsTheExitCode) {
     frameHook = [] {
         platPostQuitMessage(5);

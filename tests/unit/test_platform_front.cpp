@@ -227,10 +227,15 @@ TEST_F(FrontEndTest, TheInputRingTakesAnEventWholeOrNotAtAllAndKeepsItsOrderAcro
         ASSERT_EQ(batch.size(), 5000u);
         for (uint32_t i = 0; i < 5000; ++i) ASSERT_EQ(batch[i].wParam, 'A' + i % 26) << round << " " << i;
     }
+    for (int32_t i = 0; i < 8192 - 14; ++i) take(inputMoved, 0, 0, false, i);  // room for all but one release
+    EXPECT_FALSE(take(inputFocusLost, 0) || take(inputMinimized, 0));
+    PlatMessage first;
+    platPeekMessage(&first);
     EXPECT_TRUE(take(inputMinimized, 0));  // and lets go of the 13 letters the rounds left down, in order
     std::vector<Sent> minimised = {{a, WM_ACTIVATE, makeLParam(WA_INACTIVE, 1), 0}, {a, WM_SIZE, SIZE_MINIMIZED, 0}};
     for (uint32_t letter = 'A'; letter <= 'Z'; letter += 2) minimised.push_back({a, WM_KEYUP, letter, 0xC0000001u});
-    EXPECT_EQ(queued(), minimised);
+    all = queued();
+    EXPECT_EQ(std::vector<Sent>(all.end() - 15, all.end()), minimised);
 }
 
 // Whatever is held when a window stops receiving input is let go, for each cause and each button and

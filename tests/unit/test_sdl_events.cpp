@@ -5,15 +5,20 @@
 #include <SDL.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <utility>
 #include <vector>
 
 #include "app/app.h"
 #include "gl_fixture.h"
+#include "platform/sdl/x11_keys.h"
 #include "scripted.h"
 #include "shell/input.h"
 #include "shell/window.h"
+
+// After GoogleTest: Xlib's macros (None, Bool) would break its headers.
+#include <SDL_syswm.h>
 
 // SDL keeps a window's icon to itself: this probe notes the sides of every icon the platform hands
 // to SDL, then passes it on.
@@ -108,6 +113,44 @@ TEST_F(SdlEventTest, KeysAndButtonsBecomeTheirMessages) {
     EXPECT_EQ(inputState.rightButton, 1);  // a click no frame saw yet
     framePresented();
     EXPECT_EQ(inputState.rightButton, 0);
+}
+
+// The X key watch, fed raw events without X, judges the core KeyPress the backend sees before SDL's key-down.
+TEST_F(SdlEventTest, TheKeyWatchCountsEachRawPressOnceAndHandsOverThoseOfASwitchsGapOnce) {
+    static std::vector<uint32_t> handed;  // keycode, and 1000 for a press
+    keyWatchStop();
+    keyWatchHandOver = [](uint32_t keycode, bool down) { handed.push_back(keycode + 1000 * down); };
+    keyWatchDestroying(7);  // the focus leaving it opens a switch's gap, until one of ours has the focus
+    using E = KeyWatchEvent;
+    const E events[] = {{E::focusOut, 7, 100}, {E::rawPress, 67, 110}, {E::rawRelease, 67, 170},
+                        {E::focusIn, 9, 180},  {E::rawPress, 67, 300}, {E::rawRelease, 67, 360}};
+    for (const E& event : events) keyWatchTake(event);
+    for (uint32_t time : {110, 300, 300, 400}) {  // handed over; fresh; taken already; no raw press: a repeat
+        SDL_SysWMmsg core = {{}, SDL_SYSWM_X11, {}};
+        core.msg.x11.event.xkey = {KeyPress, 0, False, nullptr, 0, 0, 0, time, 0, 0, 0, 0, 0, 67, False};
+        SDL_Event event = {SDL_SYSWMEVENT};
+        event.syswm.msg = &core;
+        SDL_PushEvent(&event);
+        pushKey(liveWindowId(), true, SDLK_F1);
+    }
+    EXPECT_EQ(handed, (std::vector<uint32_t>{1067, 67}));
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{mainWindow, WM_KEYDOWN, VK_F1, 1},
+                                                 {mainWindow, WM_KEYDOWN, VK_F1, 1 | keyWasDown}}));
+    keyWatchStop();
+}
+
+// A termination signal closes the window, unless the process started with it ignored (nohup).
+TEST_F(SdlEventTest, ATerminationSignalClosesTheWindowUnlessTheProcessStartedIgnoringIt) {
+    closeTestWindow();
+    platShutdown();  // the video system starts again, with the hangup ignored
+    signal(SIGHUP, SIG_IGN);
+    ASSERT_TRUE(createMainWindow(windowProc));
+    drain();
+    raise(SIGHUP);
+    EXPECT_EQ(drain(), std::vector<PlatMessage>{});
+    raise(SIGTERM);
+    EXPECT_EQ(drain(), (std::vector<PlatMessage>{{mainWindow, WM_CLOSE, 0, 0}, {nullptr, WM_QUIT, 0, 0}}));
+    signal(SIGHUP, SIG_DFL);
 }
 
 TEST_F(SdlEventTest, AStallWithAHundredThousandMovesLosesNoButtonOrKeyAndKeepsTheLastPosition) {
